@@ -1,0 +1,61 @@
+# TATAMIX+ — the two commands a newcomer needs are `make run` and `make test`.
+BUILD    ?= build
+TYPE     ?= RelWithDebInfo
+JOBS     ?= $(shell nproc)
+ASSETGEN := $(BUILD)/tools/assetgen/tatamix-assetgen
+TATAMIX  := $(BUILD)/tatamix
+FPS      ?= 30
+XVFB     := xvfb-run -a -s "-screen 0 1280x720x24"
+# Run under a virtual display when there is no real one.
+DISPLAY_WRAP = $(if $(DISPLAY),,$(XVFB))
+
+.PHONY: all deps configure build data run test dist capture bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh --if-missing
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The generator writes the generated part of data/; it runs again whenever it was rebuilt.
+data/.assetgen-stamp: $(ASSETGEN)
+	$(ASSETGEN) data
+	@touch $@
+
+data: build
+	@$(MAKE) --no-print-directory data/.assetgen-stamp
+
+run: data
+	$(DISPLAY_WRAP) $(TATAMIX) -d data
+
+test: data
+	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j 2
+
+dist: data
+	rm -f demo.dat
+	$(DISPLAY_WRAP) $(TATAMIX) -d data -g demo.dat -capture $(BUILD)/dist-frames -fps 1 -res 64x36 >/dev/null
+	@echo "demo.dat written."
+
+capture: data
+	rm -rf capture && mkdir -p capture
+	$(DISPLAY_WRAP) $(TATAMIX) -d data -capture capture -fps $(FPS)
+	@if command -v ffmpeg >/dev/null; then \
+	  ffmpeg -y -loglevel error -framerate $(FPS) -i capture/frame_%05d.png -i capture/audio.wav \
+	    -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest capture/tatamix.mp4 && echo "capture/tatamix.mp4 written."; \
+	fi
+
+bench: build
+	@for b in $(BUILD)/bench/*/bench_*; do echo "== $$b"; $(DISPLAY_WRAP) $$b || exit 1; done
+
+fuzz:
+	bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+
+// The program-wide random generator: linear congruential, state = state * 214013 + 2531011
+// (32-bit wrap-around); each draw returns bits 16..30 of the new state (0..32767).
+// Everything that draws "rand()" in this program draws from here, never from the C library.
+void RandomSeed(uint32_t seed);
+int RandomNext();
+uint32_t RandomState();
