@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Offline rendering: the clock advances by a fixed step per frame, and every rendered frame is
+// read back from the window's back buffer and written as DIR/frame_NNNNN.png.
+struct CaptureSettings {
+    bool enabled = false;
+    std::string directory;  // ends with a slash
+    double fps = 60.0;
+    // Called after frame n was written (the application mixes that frame's share of sound).
+    std::function<void(uint32_t frameIndex)> frameWritten;
+};
+
+class FrameCapture {
+public:
+    explicit FrameCapture(const CaptureSettings& settings) : settings_(settings) {}
+
+    bool IsEnabled() const { return settings_.enabled; }
+    // The fixed-step time of frame n, in microseconds since the start.
+    uint64_t FrameInstant(uint32_t frameIndex) const;
+    // Reads the back buffer of the current context and writes frame n. False on failure.
+    bool WriteFrame(uint32_t frameIndex, int width, int height);
+
+private:
+    CaptureSettings settings_;
+    std::vector<uint8_t> pixels_;
+    std::vector<uint8_t> flipped_;
+};

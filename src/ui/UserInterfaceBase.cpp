@@ -1,0 +1,195 @@
+#include "ui/UserInterfaceBase.h"
+
+#include <GL/glew.h>
+#include <GL/glx.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "base/Log.h"
+#include "ui/FrameClock.h"
+#include "ui/IAppFramework.h"
+
+namespace {
+const char* const kRule = "-----------------------------------------------------------------";
+}
+
+UserInterfaceBase::UserInterfaceBase(int requestedWidth, int requestedHeight)
+    : requestedWidth_(requestedWidth), requestedHeight_(requestedHeight) {}
+
+UserInterfaceBase::~UserInterfaceBase() = default;
+
+void UserInterfaceBase::SetCapture(const CaptureSettings& settings) {
+    capture_ = settings.enabled ? std::make_unique<FrameCapture>(settings) : nullptr;
+}
+
+uint64_t UserInterfaceBase::Now() const {
+    // While capturing, the clock stands on the current frame's fixed-step instant.
+    if (capture_) return capture_->FrameInstant(captureFrame_);
+    return NowMicroseconds();
+}
+
+double UserInterfaceBase::GetElapsedTime() { return static_cast<double>(Now() - startInstant_) * 0.000001; }
+
+bool UserInterfaceBase::IsMouseButtonDown(int button) { return button >= 0 && button < 3 && mouseDown_[button]; }
+
+void UserInterfaceBase::GetMouseMove(float* x, float* y) {
+    *x = mouseMove_[0];
+    *y = mouseMove_[1];
+}
+
+void UserInterfaceBase::GetMouseDrag(float* x, float* y) {
+    *x = mouseDrag_[0];
+    *y = mouseDrag_[1];
+}
+
+void UserInterfaceBase::GetMousePosition(float* x, float* y) {
+    *x = mouseCurrent_[0];
+    *y = mouseCurrent_[1];
+}
+
+void UserInterfaceBase::ClearWindow() {
+    glXMakeCurrent(static_cast<Display*>(deviceContext_), glXGetCurrentDrawable(),
+                   static_cast<GLXContext>(renderingContext_));
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    glViewport(0, 0, width_, height_);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void UserInterfaceBase::BeginLoop(IAppFramework* framework, const char* className) {
+    LogMessage(LOG_TRACE, std::string(className) + "::Start() called.");
+    framework_ = framework;
+    LogMessage(LOG_TRACE, kRule);
+    time_ = 0.0f;
+    frameTime_ = 0.0f;
+    fpsFrames_ = 0;
+    captureFrame_ = 0;
+    startInstant_ = Now();
+    lastUpdateInstant_ = startInstant_;
+    lastFpsInstant_ = NowMicroseconds();
+}
+
+void UserInterfaceBase::FrameUpdate() {
+    SwapWindowBuffers();
+    const uint64_t now = Now();
+    time_ = static_cast<float>(static_cast<double>(now - startInstant_) * 0.000001);
+    frameTime_ = static_cast<float>(static_cast<double>(now - lastUpdateInstant_) * 0.000001);
+    if (framework_) framework_->Update(time_, frameTime_);
+    for (bool& pressed : keyPressed_) pressed = false;
+    mouseMove_[0] = mouseMove_[1] = 0.0f;
+    mouseDrag_[0] = mouseDrag_[1] = 0.0f;
+    lastUpdateInstant_ = now;
+    ++updateCount_;
+}
+
+void UserInterfaceBase::FrameRender() {
+    if (framework_) framework_->Render();
+    ++renderCount_;
+    ++fpsFrames_;
+    const uint64_t now = NowMicroseconds();
+    if (now - lastFpsInstant_ > 1000000u) {
+        fps_ = static_cast<float>(fpsFrames_ * 1000000.0 / static_cast<double>(now - lastFpsInstant_));
+        lastFpsInstant_ = now;
+        fpsFrames_ = 0;
+    }
+    if (capture_) {
+        if (!capture_->WriteFrame(captureFrame_, width_, height_)) {
+            LogMessage(LOG_ERROR, "Writing captured frame failed.");
+            std::exit(1);
+        }
+        ++captureFrame_;
+    }
+}
+
+void UserInterfaceBase::HandleKeyDown(unsigned char key, int x, int y) {
+    keyDown_[key] = true;
+    keyPressed_[key] = true;
+    if (key == 27) std::exit(0);
+    if (framework_) framework_->KeyPressed(key, x, y);
+}
+
+void UserInterfaceBase::HandleKeyUp(unsigned char key, int x, int y) {
+    keyDown_[key] = false;
+    if (framework_) framework_->KeyReleased(key, x, y);
+}
+
+void UserInterfaceBase::HandleMouseButton(int button, bool pressed, int x, int y) {
+    if (button < 0 || button > 2) return;
+    mousePrevious_[0] = mouseCurrent_[0];
+    mousePrevious_[1] = mouseCurrent_[1];
+    mouseCurrent_[0] = static_cast<float>(x);
+    mouseCurrent_[1] = static_cast<float>(y);
+    mouseDown_[button] = pressed;
+    if (!pressed) mouseDrag_[0] = mouseDrag_[1] = 0.0f;
+    if (framework_) framework_->MouseButton(button, pressed ? 0 : 1, x, y);
+}
+
+void UserInterfaceBase::HandleMouseMotion(bool buttonHeld, int x, int y) {
+    mousePrevious_[0] = mouseCurrent_[0];
+    mousePrevious_[1] = mouseCurrent_[1];
+    mouseCurrent_[0] = static_cast<float>(x);
+    mouseCurrent_[1] = static_cast<float>(y);
+    const float dx = mouseCurrent_[0] - mousePrevious_[0];
+    const float dy = mouseCurrent_[1] - mousePrevious_[1];
+    mouseMove_[0] += dx;
+    mouseMove_[1] += dy;
+    if (buttonHeld) {
+        mouseDrag_[0] += dx;
+        mouseDrag_[1] += dy;
+        if (framework_) framework_->MouseDragged(x, y);
+    } else {
+        mouseDrag_[0] = mouseDrag_[1] = 0.0f;
+        if (framework_) framework_->MouseMoved(x, y);
+    }
+}
+
+void UserInterfaceBase::ApplyReshape(int width, int height) {
+    LogMessage(LOG_TRACE, "width=", width);
+    LogMessage(LOG_TRACE, "height=", height);
+    previousWidth_ = width_;
+    previousHeight_ = height_;
+    width_ = width;
+    height_ = height;
+    windowRatio_ = height > 0 ? static_cast<float>(width) / static_cast<float>(height) : 0.0f;
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+bool UserInterfaceBase::InitExtensions(const char* prefix) {
+    LogMessage(LOG_TRACE, "* Initializing OpenGL extensions..");
+    const GLenum result = glewInit();
+    if (result != GLEW_OK) {
+        LogMessage(LOG_ERROR, std::string(prefix) + "Initializing OpenGL extensions failed.");
+        LogMessage(LOG_ERROR, std::string(prefix) + reinterpret_cast<const char*>(glewGetErrorString(result)));
+        return false;
+    }
+    return true;
+}
+
+bool UserInterfaceBase::CaptureContexts(const char* prefix) {
+    // On GLX the X display stands for the device context and the GLX context for the
+    // rendering context.
+    deviceContext_ = glXGetCurrentDisplay();
+    if (!deviceContext_) {
+        LogMessage(LOG_ERROR, std::string(prefix) + "Getting current WGL device context failed.");
+        return false;
+    }
+    renderingContext_ = glXGetCurrentContext();
+    if (!renderingContext_) {
+        LogMessage(LOG_ERROR, std::string(prefix) + "Getting current WGL rendering context failed.");
+        return false;
+    }
+    return true;
+}
+
+void UserInterfaceBase::ClearToBlackAndSwap() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SwapWindowBuffers();
+}
