@@ -1,0 +1,2 @@
+#include "AssetGenerator.h"
+void RegisterMusicProducts(AssetGenerator&) {}

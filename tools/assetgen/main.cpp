@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "AssetGenerator.h"
+#include "base/Log.h"
+
+int main(int argc, char** argv) {
+    SetLogSinks(stderr, nullptr);
+    AssetGenerator generator;
+    RegisterTextureProducts(generator);
+    RegisterMusicProducts(generator);
+    return generator.Run(argc, argv);
+}
