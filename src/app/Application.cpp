@@ -1,0 +1,169 @@
+#include "app/Application.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/Banner.h"
+#include "app/StartupOptions.h"
+#include "base/Log.h"
+#include "io/Loader.h"
+#include "render/IRenderer.h"
+#include "script/DemoFramework.h"
+#include "sound/AudioBackend.h"
+#include "sound/ISoundEngine.h"
+#include "ui/IUserInterface.h"
+
+namespace {
+
+const char* const kTitle = "TATAMIX+";
+const char* const kExitRule = "-----------------------------------------------------------------";
+
+StartupOptions g_options;
+FILE* g_debugLogFile = nullptr;
+
+void OpenDebugLog(int argc, char** argv) {
+    if (!IsDebugLogRequested(argc, argv)) return;
+    g_debugLogFile = std::fopen("debug.txt", "w");
+    if (g_debugLogFile) {
+        std::fputs("Debug logging enabled: debug.txt.\n", stdout);
+    } else {
+        std::fputs("Unable to open debug log file debug.txt.\n", stdout);
+    }
+    std::fflush(stdout);
+}
+
+void InitLoader() {
+    LogMessage(LOG_INFO, "* Initializing loader..");
+    Loader* loader = new Loader();
+    SetLoader(loader);
+    if (!g_options.dataSourceIsFile) {
+        loader->LoadFromDataDirectory(g_options.dataDirectory);
+        return;
+    }
+    loader->LoadFromDataFile(g_options.dataFile);
+    if (g_options.extractDataFile) {
+        LogMessage(LOG_INFO, "* Extracting data file to directory..");
+        loader->ExtractDataFile(g_options.extractDirectory);
+    }
+}
+
+CaptureSettings MakeCaptureSettings() {
+    CaptureSettings capture;
+    if (!g_options.capture) return capture;
+    capture.enabled = true;
+    capture.directory = g_options.captureDirectory;
+    capture.fps = g_options.captureFps;
+    const double fps = g_options.captureFps;
+    // Frame n covers the sound of [n / fps, (n + 1) / fps).
+    capture.frameWritten = [fps](uint32_t frameIndex) {
+        AudioBackend_MixOfflineTo(static_cast<uint64_t>(std::floor((frameIndex + 1.0) * 44100.0 / fps)));
+    };
+    return capture;
+}
+
+}  // namespace
+
+void onexitCallback() {
+    LogMessage(LOG_TRACE, "onexitCallback() called.");
+    LogMessage(LOG_TRACE, kExitRule);
+    if (DemoFramework* framework = GetDemoFramework()) {
+        framework->Destroy();
+        delete framework;
+        SetDemoFramework(nullptr);
+    }
+    LogMessage(LOG_INFO, "* Destroying geomerty engine..");
+    LogMessage(LOG_INFO, "* Destroying sound engine..");
+    DestroySoundEngine();
+    LogMessage(LOG_INFO, "* Destroying renderer..");
+    DestroyRenderer();
+    LogMessage(LOG_INFO, "* Destroying user interface..");
+    DestroyUserInterface();
+    if (Loader* loader = GetLoader()) {
+        if (!g_options.dataSourceIsFile && g_options.generateDataFile) {
+            LogMessage(LOG_INFO, "* Generating data file..");
+            loader->GenerateDataFile(g_options.generateFileName);
+        }
+        LogMessage(LOG_INFO, "* Destroying loader..");
+        loader->Close();
+        delete loader;
+        SetLoader(nullptr);
+    }
+    LogMessage(LOG_INFO, "* The End");
+    LogMessage(LOG_INFO, "");
+    LogMessage(LOG_TRACE, "onexitCallback() finished.");
+    CloseLogSinks();
+    if (g_debugLogFile) {
+        SetLogSinks(stdout, nullptr);
+        std::fclose(g_debugLogFile);
+        g_debugLogFile = nullptr;
+    }
+}
+
+int RunApplication(int argc, char** argv) {
+    OpenDebugLog(argc, argv);
+    SetLogSinks(stdout, g_debugLogFile);
+    PrintBanner();
+
+    g_options = StartupOptions();
+    const OptionsResult parsed = ParseStartupOptions(argc, argv, g_options);
+    if (parsed.exit) {
+        CloseLogSinks();
+        return parsed.exitCode;
+    }
+    ApplyDataSourceDefault(g_options);
+    std::atexit(onexitCallback);
+
+    InitLoader();
+    if (g_options.capture && !Loader::CreatePath(g_options.captureDirectory)) {
+        LogMessage(LOG_ERROR, "Creating capture directory failed: ", g_options.captureDirectory);
+        return 1;
+    }
+
+    LogMessage(LOG_TRACE, "* Initializing user interface..");
+    UserInterfaceSettings uiSettings;
+    uiSettings.fullScreen = g_options.fullScreen;
+    uiSettings.useGlut = g_options.useGlut;
+    uiSettings.width = g_options.width;
+    uiSettings.height = g_options.height;
+    uiSettings.capture = MakeCaptureSettings();
+    IUserInterface* userInterface = CreateUserInterface(uiSettings);
+    if (!userInterface->Init(&argc, argv, kTitle)) {
+        LogMessage(LOG_ERROR, "Initializing user interface failed.");
+        return 1;
+    }
+
+    LogMessage(LOG_TRACE, "* Initializing renderer..");
+    if (!CreateRenderer()->Init(userInterface)) {
+        LogMessage(LOG_ERROR, "Initializing renderer failed.");
+        return 1;
+    }
+
+    LogMessage(LOG_TRACE, "* Initializing sound engine..");
+    if (g_options.capture) AudioBackend_SetOffline((g_options.captureDirectory + "audio.wav").c_str());
+    if (!CreateSoundEngine()->Init(g_options.masterVolume)) {
+        LogMessage(LOG_ERROR, "Initializing sound system failed.");
+        return 1;
+    }
+
+    LogMessage(LOG_TRACE, "* Initializing geometry engine..");
+
+    LogMessage(LOG_TRACE, "* Initializing demo framework..");
+    if (g_options.seedGiven) DemoFramework::SetRandomSeedOverride(true, g_options.seed);
+    DemoFramework* framework = new DemoFramework("script.xml");
+    SetDemoFramework(framework);
+    RegisterEffectTypes(framework);
+    if (g_options.printScriptHelp) {
+        framework->PrintScriptHelp();
+        std::exit(0);
+    }
+    if (!framework->Init()) {
+        LogMessage(LOG_ERROR, "Initializing application failed.");
+        return 1;
+    }
+
+    LogMessage(LOG_INFO, "* Running..");
+    userInterface->Start(framework);
+    return 0;
+}

@@ -1,0 +1,123 @@
+#include "app/StartupOptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/Banner.h"
+#include "base/Log.h"
+
+namespace {
+
+// Every option has a "-" and a "/" form.
+bool Is(const char* arg, const char* name) {
+    return (arg[0] == '-' || arg[0] == '/') && std::strcmp(arg + 1, name) == 0;
+}
+
+std::string WithTrailingSlash(const std::string& dir) {
+    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) return dir;
+    return dir + "/";
+}
+
+OptionsResult FailWithUsage(const std::string& message) {
+    LogMessage(LOG_ERROR, message);
+    LogMessage(LOG_INFO, "");
+    PrintUsage();
+    return OptionsResult{true, -1};
+}
+
+}  // namespace
+
+bool IsDebugLogRequested(int argc, char** argv) {
+    return argc >= 2 && (std::strcmp(argv[1], "-debug") == 0 || std::strcmp(argv[1], "/debug") == 0);
+}
+
+OptionsResult ParseStartupOptions(int argc, char** argv, StartupOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool hasNext = i + 1 < argc;
+        if (Is(arg, "?") || Is(arg, "help")) {
+            PrintUsage();
+            return OptionsResult{true, 0};
+        } else if (Is(arg, "debug")) {
+            if (i != 1) {
+                LogMessage(LOG_WARNING,
+                           "Command line parameter -debug must always be the first parameter, otherwise "
+                           "ignored!");
+            }
+        } else if (Is(arg, "scripthelp")) {
+            o.printScriptHelp = true;
+        } else if (Is(arg, "full")) {
+            o.fullScreen = true;
+        } else if (Is(arg, "win_sdl")) {
+            o.fullScreen = false;
+            o.useGlut = false;
+        } else if (Is(arg, "win_glut")) {
+            o.fullScreen = false;
+            o.useGlut = true;
+        } else if (Is(arg, "fsaa") || Is(arg, "vsync")) {
+            // Accepted for compatibility; they change nothing.
+        } else if (Is(arg, "res")) {
+            if (!hasNext) break;
+            std::sscanf(argv[++i], "%dx%d", &o.width, &o.height);
+        } else if (Is(arg, "volume")) {
+            int x = 75;
+            if (hasNext) std::sscanf(argv[++i], "%d", &x);
+            o.masterVolume = x <= 0 ? 0.0f : (x >= 100 ? 1.0f : x * 0.01f);
+            if (!hasNext) break;
+        } else if (Is(arg, "d")) {
+            if (o.dataSourceDefined) return FailWithUsage("Data source already defined.");
+            o.dataSourceIsFile = false;
+            if (!hasNext) break;
+            o.dataDirectory = WithTrailingSlash(argv[++i]);
+            o.dataSourceDefined = true;
+        } else if (Is(arg, "f")) {
+            if (o.dataSourceDefined) return FailWithUsage("Data source already defined.");
+            o.dataSourceIsFile = true;
+            if (!hasNext) break;
+            o.dataFile = argv[++i];
+            o.dataSourceDefined = true;
+        } else if (Is(arg, "g")) {
+            if (!hasNext) break;
+            o.generateDataFile = true;
+            o.generateFileName = argv[++i];
+        } else if (Is(arg, "x")) {
+            if (!hasNext) break;
+            o.extractDataFile = true;
+            o.extractDirectory = WithTrailingSlash(argv[++i]);
+        } else if (Is(arg, "capture")) {
+            if (!hasNext) break;
+            o.capture = true;
+            o.captureDirectory = WithTrailingSlash(argv[++i]);
+        } else if (Is(arg, "fps")) {
+            if (!hasNext) break;
+            float fps = 0.0f;
+            if (std::sscanf(argv[++i], "%f", &fps) == 1 && fps >= 1.0f && fps <= 1000.0f) {
+                o.captureFps = fps;
+            } else {
+                return FailWithUsage(std::string("Invalid frame rate: ") + argv[i]);
+            }
+        } else if (Is(arg, "seed")) {
+            if (!hasNext) break;
+            char* end = nullptr;
+            unsigned long seed = std::strtoul(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0') return FailWithUsage(std::string("Invalid seed: ") + argv[i]);
+            o.seedGiven = true;
+            o.seed = static_cast<uint32_t>(seed);
+        } else {
+            return FailWithUsage(std::string("Unknown command line parameter: ") + arg);
+        }
+    }
+    return OptionsResult{};
+}
+
+void ApplyDataSourceDefault(StartupOptions& o) {
+    if (o.dataSourceDefined) return;
+    o.dataDirectory = "data/";
+    o.dataFile = "demo.dat";
+    o.dataSourceIsFile = false;
+    if (FILE* probe = std::fopen("demo.dat", "rb")) {
+        std::fclose(probe);
+        o.dataSourceIsFile = true;
+    }
+}
