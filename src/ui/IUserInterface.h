@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "render/IRenderTarget.h"
+#include "ui/FrameCapture.h"
 
 class IAppFramework;
 
@@ -30,6 +31,18 @@ public:
     virtual void* GetRenderingContext() = 0;
 };
 
-// The process-wide front end (null until the application creates one).
+// How the application wants its front end: full screen means SDL; windowed means GLUT or SDL.
+struct UserInterfaceSettings {
+    bool fullScreen = false;
+    bool useGlut = true;
+    int width = 0;  // 0 = the default or current size
+    int height = 0;
+    CaptureSettings capture;
+};
+
+// The process-wide front end (null until the application creates one). CreateUserInterface
+// builds it once; DestroyUserInterface deletes it and clears the slot.
 IUserInterface* GetUserInterface();
 void SetUserInterface(IUserInterface* userInterface);
+IUserInterface* CreateUserInterface(const UserInterfaceSettings& settings);
+void DestroyUserInterface();
