@@ -1,0 +1,377 @@
+#include "script/DemoFramework.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include "base/Log.h"
+#include "base/Random.h"
+#include "io/Loader.h"
+#include "render/IRenderer.h"
+#include "script/IRenderable.h"
+#include "script/ScriptAttribute.h"
+#include "script/ScriptNode.h"
+#include "script/ScriptObjectAudioStream.h"
+#include "script/ScriptObjectBoolean.h"
+#include "script/ScriptObjectColor3.h"
+#include "script/ScriptObjectColor4.h"
+#include "script/ScriptObjectDemo.h"
+#include "script/ScriptObjectEnvelope.h"
+#include "script/ScriptObjectEnvelopeKeyFrame.h"
+#include "script/ScriptObjectFloat.h"
+#include "script/ScriptObjectFuncAdd.h"
+#include "script/ScriptObjectFuncCos.h"
+#include "script/ScriptObjectFuncDiv.h"
+#include "script/ScriptObjectFuncLerp.h"
+#include "script/ScriptObjectFuncMul.h"
+#include "script/ScriptObjectFuncRand.h"
+#include "script/ScriptObjectFuncSin.h"
+#include "script/ScriptObjectFuncSub.h"
+#include "script/ScriptObjectInteger.h"
+#include "script/ScriptObjectPart.h"
+#include "script/ScriptObjectString.h"
+#include "script/ScriptObjectVector2.h"
+#include "script/ScriptObjectVector3.h"
+#include "script/ScriptObjectVector4.h"
+#include "script/ScriptParser.h"
+#include "sound/ISoundEngine.h"
+#include "ui/IUserInterface.h"
+
+namespace {
+
+DemoFramework* g_demoFramework = nullptr;
+bool g_seedOverride = false;
+uint32_t g_seedValue = 0;
+
+// Plain values are read/write when they are script elements of their own.
+template <class T>
+ScriptObject* CreateValue(DemoFramework* framework, const std::string& id, ScriptObject* parent, float start,
+                          float end) {
+    return new T(framework, id, parent, start, end, ACCESS_READ_WRITE);
+}
+
+template <class T>
+ScriptObject* CreateObjectOf(DemoFramework* framework, const std::string& id, ScriptObject* parent,
+                             float start, float end) {
+    return new T(framework, id, parent, start, end);
+}
+
+uint32_t MonotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+float ParseTime(const std::string& text) {
+    return std::strtof(text.c_str(), nullptr);
+}
+
+bool IsReservedAttribute(const std::string& name) {
+    return name == "id" || name == "start" || name == "end";
+}
+
+const char* const kRule = "-----------------------------------------------------------------";
+
+}  // namespace
+
+DemoFramework* GetDemoFramework() {
+    return g_demoFramework;
+}
+void SetDemoFramework(DemoFramework* framework) {
+    g_demoFramework = framework;
+}
+
+void DemoFramework::SetRandomSeedOverride(bool enabled, uint32_t seed) {
+    g_seedOverride = enabled;
+    g_seedValue = seed;
+}
+
+DemoFramework::DemoFramework(const std::string& scriptName) : m_scriptName(scriptName) {
+    LOG_TRACE_CALLED("DemoFramework", "DemoFramework");
+    RegisterObjectType("float", CreateValue<ScriptObjectFloat>);
+    RegisterObjectType("boolean", CreateValue<ScriptObjectBoolean>);
+    RegisterObjectType("integer", CreateValue<ScriptObjectInteger>);
+    RegisterObjectType("string", CreateValue<ScriptObjectString>);
+    RegisterObjectType("vector2", CreateValue<ScriptObjectVector2>);
+    RegisterObjectType("vector3", CreateValue<ScriptObjectVector3>);
+    RegisterObjectType("vector4", CreateValue<ScriptObjectVector4>);
+    RegisterObjectType("color3", CreateValue<ScriptObjectColor3>);
+    RegisterObjectType("color4", CreateValue<ScriptObjectColor4>);
+    RegisterObjectType("func_add", CreateObjectOf<ScriptObjectFuncAdd>);
+    RegisterObjectType("func_sub", CreateObjectOf<ScriptObjectFuncSub>);
+    RegisterObjectType("func_mul", CreateObjectOf<ScriptObjectFuncMul>);
+    RegisterObjectType("func_div", CreateObjectOf<ScriptObjectFuncDiv>);
+    RegisterObjectType("func_sin", CreateObjectOf<ScriptObjectFuncSin>);
+    RegisterObjectType("func_cos", CreateObjectOf<ScriptObjectFuncCos>);
+    RegisterObjectType("func_rand", CreateObjectOf<ScriptObjectFuncRand>);
+    RegisterObjectType("func_lerp", CreateObjectOf<ScriptObjectFuncLerp>);
+    RegisterObjectType("envelope", CreateObjectOf<ScriptObjectEnvelope>);
+    RegisterObjectType("keyframe", CreateObjectOf<ScriptObjectEnvelopeKeyFrame>);
+    RegisterObjectType("audio_stream", CreateObjectOf<ScriptObjectAudioStream>);
+    // "render_target" and "texture" (the resource objects) are registered here, in this
+    // order, right after "audio_stream".
+
+    RandomSeed(g_seedOverride ? g_seedValue : MonotonicMilliseconds());
+    for (int i = 0; i < 1000; ++i) RandomNext();
+    LOG_TRACE_FINISHED("DemoFramework", "DemoFramework");
+}
+
+DemoFramework::~DemoFramework() {
+    LOG_TRACE_CALLED("DemoFramework", "~DemoFramework");
+    if (m_initialised) Destroy();
+    m_registry.clear();
+    m_renderables.clear();
+    m_updateables.clear();
+    // Never initialised, or torn down without Destroy: the tree is still ours.
+    delete m_rootObject;
+    m_rootObject = nullptr;
+    delete m_rootNode;
+    m_rootNode = nullptr;
+    LOG_TRACE_FINISHED("DemoFramework", "~DemoFramework");
+}
+
+void DemoFramework::KeyReleased(unsigned char, int, int) {}
+void DemoFramework::KeyPressed(unsigned char, int, int) {}
+void DemoFramework::MouseButton(int, int, int, int) {}
+void DemoFramework::MouseDragged(int, int) {}
+void DemoFramework::MouseMoved(int, int) {}
+
+void DemoFramework::RegisterObjectType(const std::string& keyword, ObjectFactory factory) {
+    LogMessage(LOG_TRACE, "DemoFramework: Object type registered: " + keyword);
+    m_registry.insert(std::make_pair(keyword, factory));
+}
+
+ObjectFactory DemoFramework::FindObjectFactory(const std::string& keyword) const {
+    auto it = m_registry.find(keyword);
+    return it == m_registry.end() ? nullptr : it->second;
+}
+
+bool DemoFramework::Init() {
+    LogMessage(LOG_TRACE, "DemoFramework::Init() called.");
+    LogMessage(LOG_INFO, "* Initializing demo framework..");
+    LogMessage(LOG_TRACE, "* Parsing demo script..");
+    Loader* loader = GetLoader();
+    uint32_t size = 0;
+    std::unique_ptr<uint8_t[]> data;
+    if (loader) data = loader->LoadFile(m_scriptName, size);
+    if (!data) {
+        LogMessage(LOG_ERROR, "Loading demo script failed.");
+        return false;
+    }
+    auto* parser = new ScriptParser();
+    ScriptNode* root = parser->Parse(reinterpret_cast<const char*>(data.get()), size);
+    delete parser;
+    if (!root) {
+        LogMessage(LOG_ERROR, "Parsing demo script failed.");
+        return false;
+    }
+    delete m_rootNode;
+    m_rootNode = root;
+    LogMessage(LOG_TRACE, "* Creating script object hierarchy..");
+    if (!BuildObjectTree(m_rootNode)) std::exit(-1);
+    LogMessage(LOG_TRACE, "DemoFramework::Init() finished.");
+    m_initialised = true;
+    return true;
+}
+
+bool DemoFramework::BuildObjectTree(ScriptNode* rootNode) {
+    m_currentParent = nullptr;
+    bool ok = CreateObject(rootNode);
+    m_currentParent = nullptr;
+    return ok;
+}
+
+bool DemoFramework::CreateObject(ScriptNode* node) {
+    const std::string& name = node->GetName();
+    if (!node->FindAttribute("id")) {
+        node->AddAttribute("id", "noname_" + std::to_string(m_unnamedCounter));
+        ++m_unnamedCounter;
+    }
+    const std::string id = node->FindAttribute("id")->value;
+
+    ScriptObject* parent = m_currentParent;
+    float start = parent ? parent->GetStart() : 0.0f;
+    float end = parent ? parent->GetEnd() : 0.0f;
+    if (ScriptAttribute* a = node->FindAttribute("start")) {
+        start = a->value.compare(0, 1, "+") == 0 ? start + ParseTime(a->value) : ParseTime(a->value);
+    }
+    if (ScriptAttribute* a = node->FindAttribute("end")) {
+        end = a->value.compare(0, 1, "+") == 0 ? start + ParseTime(a->value) : ParseTime(a->value);
+    }
+
+    if (name == "event" || name == "set") {
+        if (!parent) {
+            LogMessage(LOG_ERROR, (name == "event" ? "Script node: " : "Script node ") + name +
+                                      ". Invalid parent object.");
+            return false;
+        }
+        ScriptAttribute* target = node->FindAttribute("target");
+        auto* event = new ScriptEvent(start, target ? target->value : std::string(),
+                                      name == "event" ? id : std::string("Set"));
+        for (size_t i = 0; i < node->GetAttributeCount(); ++i) {
+            ScriptAttribute* a = node->GetAttribute(i);
+            if (IsReservedAttribute(a->name)) continue;
+            // A "set" names its receiver with "target"; it is not a value to assign.
+            if (name == "set" && a->name == "target") continue;
+            event->AddParameter(a->name, a->value);
+        }
+        parent->AddEvent(event);
+        return true;
+    }
+
+    ScriptObject* object = nullptr;
+    if (name == "demo") {
+        if (parent) {
+            LogMessage(LOG_ERROR, "Script node: " + name + ". This must be one and only root level object.");
+            return false;
+        }
+        object = new ScriptObjectDemo(this, id, nullptr, start, end);
+    } else if (name == "part") {
+        if (!parent || (parent->GetTypeName() != "demo" && parent->GetTypeName() != "part")) {
+            LogMessage(LOG_ERROR, "Script node: " + name + ". Invalid parent object.");
+            return false;
+        }
+        object = new ScriptObjectPart(this, id, "part", parent, start, end);
+    } else {
+        if (!parent) {
+            LogMessage(LOG_ERROR, "Script node " + name + ". Invalid parent object.");
+            return false;
+        }
+        ObjectFactory factory = FindObjectFactory(name);
+        if (!factory) {
+            LogMessage(LOG_ERROR, "Script node " + name + ". Create function not found.");
+            return false;
+        }
+        object = factory(this, id, parent, start, end);
+        if (!object) {
+            LogMessage(LOG_ERROR, "Script node " + name + ". Create function not found.");
+            return false;
+        }
+    }
+
+    if (parent && std::any_of(parent->GetChildren().begin(), parent->GetChildren().end(),
+                              [&](ScriptObject* c) { return c->GetId() == id; })) {
+        LogMessage(LOG_ERROR, "Object with the same id already defined: " + parent->GetId() + "." + id);
+        delete object;
+        return false;
+    }
+
+    auto* init = new ScriptEvent(object->GetStart(), std::string(), "Init");
+    for (size_t i = 0; i < node->GetAttributeCount(); ++i) {
+        ScriptAttribute* a = node->GetAttribute(i);
+        if (!IsReservedAttribute(a->name)) init->AddParameter(a->name, a->value);
+    }
+    if (init->GetParameterCount() > 0) {
+        object->AddEvent(init);
+    } else {
+        delete init;
+    }
+
+    if (parent) {
+        parent->AddChild(object);
+    } else {
+        delete m_rootObject;
+        m_rootObject = object;
+    }
+
+    m_currentParent = object;
+    for (size_t i = 0; i < node->GetChildCount(); ++i) {
+        if (!CreateObject(node->GetChild(i))) return false;
+    }
+    m_currentParent = parent;
+    return true;
+}
+
+void DemoFramework::Destroy() {
+    LogMessage(LOG_TRACE, "DemoFramework::Destroy() called.");
+    LogMessage(LOG_INFO, "* Destroying demo framework..");
+    m_initialised = false;
+    m_renderables.clear();
+    m_updateables.clear();
+    delete m_rootObject;
+    m_rootObject = nullptr;
+    delete m_rootNode;
+    m_rootNode = nullptr;
+    LogMessage(LOG_TRACE, "DemoFramework::Destroy() finished.");
+}
+
+void DemoFramework::Update(float time, float dt) {
+    m_dt = dt;
+    m_time = time - m_syncOffset;
+    m_soundCountdown -= dt;
+    if (m_soundCountdown < 0.0f) {
+        if (ISoundEngine* sound = GetSoundEngine()) sound->Update();
+        m_soundCountdown = 0.0f;
+    }
+    if (m_rootObject) {
+        m_rootObject->UpdateObject(m_time, dt);
+        if (m_rootObject->GetEnd() < m_time) {
+            LogMessage(LOG_INFO, "* Script ended.");
+            std::exit(0);
+        }
+    }
+    UpdateUpdateables();
+}
+
+void DemoFramework::UpdateUpdateables() {
+    // By index: an updateable may register or unregister renderables while it runs.
+    for (size_t i = 0; i < m_updateables.size(); ++i) m_updateables[i]->Update(m_time, m_dt);
+}
+
+void DemoFramework::Render() {
+    IRenderer* renderer = GetRenderer();
+    if (renderer) renderer->ResetStatistics();
+    for (size_t i = 0; i < m_renderables.size(); ++i) {
+        IRenderable* renderable = m_renderables[i];
+        if (renderer) renderer->SetRenderTarget(GetUserInterface());
+        renderable->PreRender();
+        renderable->Render();
+        renderable->PostRender();
+    }
+}
+
+void DemoFramework::RegisterRenderable(IRenderable* renderable) {
+    LogMessage(LOG_TRACE, "DemoFramework::RegisterRenderable()");
+    m_renderables.push_back(renderable);
+    m_updateables.push_back(renderable);
+}
+
+void DemoFramework::UnregisterRenderable(IRenderable* renderable) {
+    LogMessage(LOG_TRACE, "DemoFramework::UnregisterRenderable()");
+    m_renderables.erase(std::remove(m_renderables.begin(), m_renderables.end(), renderable),
+                        m_renderables.end());
+    IUpdateable* updateable = renderable;
+    m_updateables.erase(std::remove(m_updateables.begin(), m_updateables.end(), updateable),
+                        m_updateables.end());
+}
+
+void DemoFramework::Synchronize() {
+    IUserInterface* ui = GetUserInterface();
+    m_syncOffset = ui ? static_cast<float>(ui->GetElapsedTime()) : 0.0f;
+}
+
+void DemoFramework::PrintScriptHelp() {
+    LogMessage(LOG_INFO, "");
+    LogMessage(LOG_INFO, "Script help:");
+    LogMessage(LOG_INFO, "TODO: Write about script syntax etc here.");
+    LogMessage(LOG_INFO, "");
+    LogMessage(LOG_INFO, "Script objects:");
+    for (auto& entry : m_registry) {
+        LogMessage(LOG_INFO, "");
+        LogMessage(LOG_INFO, kRule);
+        LogMessage(LOG_INFO, "");
+        ScriptObject* sample = entry.second(this, "id", nullptr, 0.0f, 0.0f);
+        if (sample) {
+            sample->PrintHelp();
+            delete sample;
+        }
+    }
+    LogMessage(LOG_INFO, "");
+    LogMessage(LOG_INFO, kRule);
+    LogMessage(LOG_INFO, "");
+    LogMessage(LOG_INFO, "(End of script help.)");
+    LogMessage(LOG_INFO, "");
+}

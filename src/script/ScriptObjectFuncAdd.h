@@ -1,0 +1,16 @@
+#pragma once
+
+#include "script/ScriptObjectFunction.h"
+
+// "func_add": Output value out=a+b.
+class ScriptObjectFuncAdd : public ScriptObjectFunction {
+public:
+    ScriptObjectFuncAdd(DemoFramework* framework, const std::string& id, ScriptObject* parent, float start,
+                        float end);
+
+    void Update() override;
+
+private:
+    ScriptObjectVector4* m_a;
+    ScriptObjectVector4* m_b;
+};
