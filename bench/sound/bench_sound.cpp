@@ -38,8 +38,9 @@ bool WriteOgg(const std::string& path, double seconds) {
         for (int i = 0; i < n; ++i) {
             double t = static_cast<double>(start + i) / kRate;
             double tremolo = 0.6 + 0.4 * std::sin(2 * M_PI * 0.5 * t);
-            double v = 0.2 * tremolo * (std::sin(2 * M_PI * 220 * t) + std::sin(2 * M_PI * 277.2 * t) +
-                                        std::sin(2 * M_PI * 329.6 * t));
+            double v = 0.2 * tremolo *
+                       (std::sin(2 * M_PI * 220 * t) + std::sin(2 * M_PI * 277.2 * t) +
+                        std::sin(2 * M_PI * 329.6 * t));
             block[2 * i] = static_cast<float>(v);
             block[2 * i + 1] = static_cast<float>(v * 0.9);
         }

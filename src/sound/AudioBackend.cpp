@@ -1,11 +1,11 @@
 #include "sound/AudioBackend.h"
 
-#include "sound/AudioOutput.h"
-
 #include <cstdio>
 #include <memory>
 #include <set>
 #include <string>
+
+#include "sound/AudioOutput.h"
 
 namespace {
 
@@ -41,9 +41,13 @@ bool CheckStream(FSOUND_STREAM* stream) {
 
 }  // namespace
 
-float FSOUND_GetVersion() { return 3.75f; }
+float FSOUND_GetVersion() {
+    return 3.75f;
+}
 
-int FSOUND_GetError() { return State().error; }
+int FSOUND_GetError() {
+    return State().error;
+}
 
 bool FSOUND_SetOutput(int outputType) {
     if (State().mixer) return Fail(FMOD_ERR_BUSY);
@@ -58,7 +62,9 @@ bool FSOUND_SetDriver(int driver) {
     return true;
 }
 
-int FSOUND_GetDriver() { return State().driver; }
+int FSOUND_GetDriver() {
+    return State().driver;
+}
 
 bool FSOUND_GetDriverCaps(int driver, unsigned int* caps) {
     if (driver != 0 || !caps) return Fail(FMOD_ERR_INVALID_PARAM);
@@ -104,7 +110,9 @@ void FSOUND_Update() {
     if (s.mixer && s.mixer->GetUnitActive(s.mixer->GetFFTUnit())) s.mixer->ComputeSpectrum(s.spectrum);
 }
 
-int FSOUND_GetMixer() { return FSOUND_MIXER_QUALITY_FPU; }
+int FSOUND_GetMixer() {
+    return FSOUND_MIXER_QUALITY_FPU;
+}
 
 FSOUND_DSPUNIT* FSOUND_DSP_GetFFTUnit() {
     if (!State().mixer) {
@@ -235,9 +243,13 @@ bool FSOUND_SetVolume(int channel, int volume) {
     return State().mixer->SetVolume(channel, volume) || Fail(FMOD_ERR_INVALID_PARAM);
 }
 
-int FSOUND_GetVolume(int channel) { return State().mixer ? State().mixer->GetVolume(channel) : 0; }
+int FSOUND_GetVolume(int channel) {
+    return State().mixer ? State().mixer->GetVolume(channel) : 0;
+}
 
-bool FSOUND_IsPlaying(int channel) { return State().mixer && State().mixer->IsPlaying(channel); }
+bool FSOUND_IsPlaying(int channel) {
+    return State().mixer && State().mixer->IsPlaying(channel);
+}
 
 void AudioBackend_SetOffline(const char* wavPath) {
     State().offline = wavPath != nullptr;
@@ -248,4 +260,6 @@ void AudioBackend_MixOfflineTo(uint64_t totalSampleFrames) {
     if (State().output) State().output->MixOfflineTo(totalSampleFrames);
 }
 
-int AudioBackend_GetBufferFrames() { return AudioOutput::kBufferFrames; }
+int AudioBackend_GetBufferFrames() {
+    return AudioOutput::kBufferFrames;
+}

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sound/AudioMixer.h"
-
 #include <cstdint>
+
+#include "sound/AudioMixer.h"
 
 // The audio library the sound engine is written against: the FSOUND_ calls it relies on,
 // implemented with SDL audio output, libsndfile decoding and kissfft. Output is fixed at

@@ -182,7 +182,9 @@ void AudioMixer::Stop(FSOUND_STREAM* stream) {
     if (stream->channel >= 0) StopChannel(stream->channel);
 }
 
-void AudioMixer::Remove(FSOUND_STREAM* stream) { Stop(stream); }
+void AudioMixer::Remove(FSOUND_STREAM* stream) {
+    Stop(stream);
+}
 
 int64_t AudioMixer::GetPosition(FSOUND_STREAM* stream) {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sound/AudioStreamDecoder.h"
-
 #include <cstdint>
 #include <mutex>
 #include <vector>
+
+#include "sound/AudioStreamDecoder.h"
 
 typedef void* (*FSOUND_DSPCALLBACK)(void* originalBuffer, void* newBuffer, int length, void* userData);
 
@@ -91,8 +91,8 @@ private:
     int m_nextSerial = 1;
     uint64_t m_mixedFrames = 0;
 
-    std::vector<float> m_sum;      // +-1 scale
-    std::vector<float> m_block;    // 16-bit scale, the DSP chain's buffer
+    std::vector<float> m_sum;    // +-1 scale
+    std::vector<float> m_block;  // 16-bit scale, the DSP chain's buffer
     std::vector<float> m_original;
     std::vector<float> m_streamBuffer;
 

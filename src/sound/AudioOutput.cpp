@@ -1,17 +1,19 @@
 #include "sound/AudioOutput.h"
 
-#include "base/Log.h"
-#include "sound/AudioMixer.h"
-
 #include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
 #include <vector>
 
+#include "base/Log.h"
+#include "sound/AudioMixer.h"
+
 AudioOutput::AudioOutput(AudioMixer* mixer) : m_mixer(mixer) {}
 
-AudioOutput::~AudioOutput() { Close(); }
+AudioOutput::~AudioOutput() {
+    Close();
+}
 
 void AudioOutput::DeviceCallback(void* self, uint8_t* stream, int length) {
     AudioOutput* out = static_cast<AudioOutput*>(self);

@@ -15,7 +15,9 @@ const int64_t kMaxSourceFrames = int64_t(1) << 40;
 
 AudioStreamDecoder::AudioStreamDecoder() {}
 
-AudioStreamDecoder::~AudioStreamDecoder() { Close(); }
+AudioStreamDecoder::~AudioStreamDecoder() {
+    Close();
+}
 
 void AudioStreamDecoder::Close() {
     if (m_file) sf_close(m_file);
@@ -29,9 +31,12 @@ sf_count_t AudioStreamDecoder::VioLength(void* self) {
 sf_count_t AudioStreamDecoder::VioSeek(sf_count_t offset, int whence, void* self) {
     AudioStreamDecoder* d = static_cast<AudioStreamDecoder*>(self);
     int64_t base = 0;
-    if (whence == SEEK_CUR) base = static_cast<int64_t>(d->m_cursor);
-    else if (whence == SEEK_END) base = static_cast<int64_t>(d->m_size);
-    else if (whence != SEEK_SET) return -1;
+    if (whence == SEEK_CUR)
+        base = static_cast<int64_t>(d->m_cursor);
+    else if (whence == SEEK_END)
+        base = static_cast<int64_t>(d->m_size);
+    else if (whence != SEEK_SET)
+        return -1;
     // Refuse positions outside the image instead of wrapping around.
     if (offset > 0 && base > INT64_MAX - offset) return -1;
     int64_t target = base + offset;
@@ -49,7 +54,9 @@ sf_count_t AudioStreamDecoder::VioRead(void* ptr, sf_count_t count, void* self) 
     return static_cast<sf_count_t>(n);
 }
 
-sf_count_t AudioStreamDecoder::VioWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t AudioStreamDecoder::VioWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
 
 sf_count_t AudioStreamDecoder::VioTell(void* self) {
     return static_cast<sf_count_t>(static_cast<AudioStreamDecoder*>(self)->m_cursor);

@@ -1,11 +1,11 @@
 #include "sound/FMODSoundEngine.h"
 
-#include "base/Log.h"
-#include "io/Loader.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include "base/Log.h"
+#include "io/Loader.h"
 
 namespace {
 
@@ -230,7 +230,9 @@ void FMODSoundEngine::SetLooping(int id, float loopStart, float loopEnd, int loo
     LOG_TRACE_FINISHED("FMODSoundEngine", "SetLooping");
 }
 
-const float* FMODSoundEngine::GetOscilloscopeData() { return m_oscilloscopeView; }
+const float* FMODSoundEngine::GetOscilloscopeData() {
+    return m_oscilloscopeView;
+}
 
 int FMODSoundEngine::GetOscilloscopeLength() {
     std::lock_guard<std::mutex> lock(m_oscilloscopeMutex);
@@ -239,9 +241,13 @@ int FMODSoundEngine::GetOscilloscopeLength() {
     return m_oscilloscopeViewLength;
 }
 
-const float* FMODSoundEngine::GetSpectrumData() { return m_spectrum; }
+const float* FMODSoundEngine::GetSpectrumData() {
+    return m_spectrum;
+}
 
-int FMODSoundEngine::GetSpectrumLength() { return m_spectrumLength; }
+int FMODSoundEngine::GetSpectrumLength() {
+    return m_spectrumLength;
+}
 
 void FMODSoundEngine::ActivateSpectrum(bool on) {
     if (on && !m_spectrumUnit) {
@@ -261,7 +267,8 @@ void FMODSoundEngine::ActivateOscilloscope(bool on) {
             std::lock_guard<std::mutex> lock(m_oscilloscopeMutex);
             m_oscilloscopeLength = 0;
         }
-        m_oscilloscopeUnit = FSOUND_DSP_Create(&FMODSoundEngine::OscilloscopeCallback, kOscilloscopePriority, this);
+        m_oscilloscopeUnit =
+            FSOUND_DSP_Create(&FMODSoundEngine::OscilloscopeCallback, kOscilloscopePriority, this);
         if (m_oscilloscopeUnit) FSOUND_DSP_SetActive(m_oscilloscopeUnit, true);
     } else if (!on && m_oscilloscopeUnit) {
         {
@@ -274,7 +281,8 @@ void FMODSoundEngine::ActivateOscilloscope(bool on) {
     }
 }
 
-void* FMODSoundEngine::OscilloscopeCallback(void* /*sourceBlock*/, void* mixedBlock, int length, void* engine) {
+void* FMODSoundEngine::OscilloscopeCallback(void* /*sourceBlock*/, void* mixedBlock, int length,
+                                            void* engine) {
     FMODSoundEngine* self = static_cast<FMODSoundEngine*>(engine);
     int n = std::max(0, std::min(length, kOscilloscopeSize));
     const float scale = 1.0f / 32768.0f;

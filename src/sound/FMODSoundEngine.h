@@ -1,12 +1,12 @@
 #pragma once
 
-#include "sound/AudioBackend.h"
-#include "sound/ISoundEngine.h"
-
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+
+#include "sound/AudioBackend.h"
+#include "sound/ISoundEngine.h"
 
 // One open stream: the file image must outlive the library stream decoding from it.
 struct StreamRecord {

@@ -4,7 +4,9 @@ namespace {
 ISoundEngine* g_soundEngine = nullptr;
 }
 
-ISoundEngine* GetSoundEngine() { return g_soundEngine; }
+ISoundEngine* GetSoundEngine() {
+    return g_soundEngine;
+}
 
 ISoundEngine* CreateSoundEngine() {
     if (!g_soundEngine) g_soundEngine = new FMODSoundEngine();

@@ -32,7 +32,8 @@ public:
     int Count(const std::string& needle) {
         std::string text = Text();
         int count = 0;
-        for (size_t pos = text.find(needle); pos != std::string::npos; pos = text.find(needle, pos + 1)) ++count;
+        for (size_t pos = text.find(needle); pos != std::string::npos; pos = text.find(needle, pos + 1))
+            ++count;
         return count;
     }
 
@@ -53,7 +54,9 @@ float MaxAbs(const float* values, int n) {
     return m;
 }
 
-int PeakBin(const float* spectrum, int n) { return static_cast<int>(std::max_element(spectrum, spectrum + n) - spectrum); }
+int PeakBin(const float* spectrum, int n) {
+    return static_cast<int>(std::max_element(spectrum, spectrum + n) - spectrum);
+}
 
 }  // namespace
 
@@ -73,7 +76,8 @@ TEST_F(FMODSoundEngineTest, InitReportsSoftwareDriverAndStreamIdsAreNeverReused)
         EXPECT_EQ(engine.LoadStream(m_data.GetLoader(), "sine22k.wav"), 3);
 
         EXPECT_EQ(engine.LoadStream(m_data.GetLoader(), "bad.ogg"), 0);
-        EXPECT_NE(log.Text().find("ERROR: FMODSoundEngine: Opening audio stream failed:bad.ogg\n"), std::string::npos);
+        EXPECT_NE(log.Text().find("ERROR: FMODSoundEngine: Opening audio stream failed:bad.ogg\n"),
+                  std::string::npos);
         EXPECT_EQ(engine.LoadStream(m_data.GetLoader(), "missing.ogg"), 0);
         EXPECT_NE(log.Text().find("ERROR: FMODSoundEngine: Opening audio stream file failed:missing.ogg\n"),
                   std::string::npos);
@@ -248,7 +252,8 @@ TEST_F(FMODSoundEngineTest, OfflineCaptureWritesTheMixAndOscilloscopeMatchesIt) 
     // oscilloscope holds its first 446 interleaved values.
     const size_t blockStart = 3964 * 2;
     ASSERT_EQ(scope.size(), 446u);
-    for (size_t i = 0; i < scope.size(); ++i) EXPECT_NEAR(scope[i] * 32768.0f, pcm[blockStart + i], 0.51f) << i;
+    for (size_t i = 0; i < scope.size(); ++i)
+        EXPECT_NEAR(scope[i] * 32768.0f, pcm[blockStart + i], 0.51f) << i;
 }
 
 TEST_F(FMODSoundEngineTest, LoopPointsAreClampedToExactSamples) {
