@@ -28,7 +28,8 @@ bool Write(const std::string& path, const Bytes& bytes) {
 
 Bytes Pattern(size_t count, unsigned seed) {
     Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>((i * 37 + seed * 11 + (i >> 3) * 5) & 0xff);
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<uint8_t>((i * 37 + seed * 11 + (i >> 3) * 5) & 0xff);
     return bytes;
 }
 
@@ -105,9 +106,11 @@ bool WriteDataFiles(const std::string& dir) {
     Write(source + "empty.txt", {});
     Loader loader;
     loader.LoadFromDataDirectory(source);
-    for (const char* name : {"script.xml", "textures/a.png", "empty.txt", "script.xml"}) loader.LoadFile(name);
+    for (const char* name : {"script.xml", "textures/a.png", "empty.txt", "script.xml"})
+        loader.LoadFile(name);
     const bool ok = loader.GenerateDataFile(dir + "packed.dat");
-    for (const char* name : {"script.xml", "textures/a.png", "empty.txt"}) std::remove((source + name).c_str());
+    for (const char* name : {"script.xml", "textures/a.png", "empty.txt"})
+        std::remove((source + name).c_str());
     std::remove((source + "textures").c_str());
     std::remove(source.c_str());
 
@@ -169,6 +172,7 @@ int main(int argc, char** argv) {
     std::string root = argv[1];
     if (root.back() != '/') root += '/';
     for (const char* target : {"datafile/", "png/", "jpeg/"}) Loader::CreatePath(root + target);
-    const bool ok = WriteDataFiles(root + "datafile/") && WritePngs(root + "png/") && WriteJpegs(root + "jpeg/");
+    const bool ok =
+        WriteDataFiles(root + "datafile/") && WritePngs(root + "png/") && WriteJpegs(root + "jpeg/");
     return ok ? 0 : 1;
 }

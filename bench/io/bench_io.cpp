@@ -103,39 +103,43 @@ int main() {
     Loader loader;
     loader.LoadFromDataFile(dir + "bench.dat");
     FILE* raw = std::fopen((dir + "bench.dat").c_str(), "rb");
-    const auto [viaLoader, viaFread] = BestPair([&] {
-        for (const Item& item : items) {
-            uint32_t size = 0;
-            std::unique_ptr<uint8_t[]> buffer = loader.LoadFile(item.name, size);
-            Touch(buffer.get(), size);
-        }
-    }, [&] {
-        for (const Item& item : items) {
-            std::unique_ptr<uint8_t[]> buffer(new uint8_t[item.size]);
-            fseeko(raw, static_cast<off_t>(item.offset), SEEK_SET);
-            const size_t got = std::fread(buffer.get(), 1, item.size, raw);
-            Touch(buffer.get(), static_cast<uint32_t>(got));
-        }
-    });
+    const auto [viaLoader, viaFread] = BestPair(
+        [&] {
+            for (const Item& item : items) {
+                uint32_t size = 0;
+                std::unique_ptr<uint8_t[]> buffer = loader.LoadFile(item.name, size);
+                Touch(buffer.get(), size);
+            }
+        },
+        [&] {
+            for (const Item& item : items) {
+                std::unique_ptr<uint8_t[]> buffer(new uint8_t[item.size]);
+                fseeko(raw, static_cast<off_t>(item.offset), SEEK_SET);
+                const size_t got = std::fread(buffer.get(), 1, item.size, raw);
+                Touch(buffer.get(), static_cast<uint32_t>(got));
+            }
+        });
     std::fclose(raw);
 
     Loader directory;
     directory.LoadFromDataDirectory(data);
-    const auto [dirLoader, dirFread] = BestPair([&] {
-        for (const Item& item : items) {
-            uint32_t size = 0;
-            std::unique_ptr<uint8_t[]> buffer = directory.LoadFile(item.name, size);
-            Touch(buffer.get(), size);
-        }
-    }, [&] {
-        for (const Item& item : items) {
-            FILE* in = std::fopen((data + item.name).c_str(), "rb");
-            std::unique_ptr<uint8_t[]> buffer(new uint8_t[item.size]);
-            const size_t got = std::fread(buffer.get(), 1, item.size, in);
-            std::fclose(in);
-            Touch(buffer.get(), static_cast<uint32_t>(got));
-        }
-    });
+    const auto [dirLoader, dirFread] = BestPair(
+        [&] {
+            for (const Item& item : items) {
+                uint32_t size = 0;
+                std::unique_ptr<uint8_t[]> buffer = directory.LoadFile(item.name, size);
+                Touch(buffer.get(), size);
+            }
+        },
+        [&] {
+            for (const Item& item : items) {
+                FILE* in = std::fopen((data + item.name).c_str(), "rb");
+                std::unique_ptr<uint8_t[]> buffer(new uint8_t[item.size]);
+                const size_t got = std::fread(buffer.get(), 1, item.size, in);
+                std::fclose(in);
+                Touch(buffer.get(), static_cast<uint32_t>(got));
+            }
+        });
 
     const double mb = total / (1024.0 * 1024.0);
     std::printf("Data file: %d items, %.1f MiB\n", kFiles, mb);
@@ -159,8 +163,8 @@ int main() {
         WritePNG(path, w, h, bpp, pixels.data());
         const std::vector<uint8_t> file = ReadAll(path);
         Bitmap bitmap;
-        const double seconds = BestSeconds(
-            [&] { bitmap.LoadPNG(file.data(), static_cast<uint32_t>(file.size()), false); });
+        const double seconds =
+            BestSeconds([&] { bitmap.LoadPNG(file.data(), static_cast<uint32_t>(file.size()), false); });
         const double pixelMb = pixels.size() / (1024.0 * 1024.0);
         std::printf("PNG decode %u-bit %ux%u (%.0f KiB file): %.2f ms, %.0f MiB/s of pixels\n", bpp, w, h,
                     file.size() / 1024.0, seconds * 1e3, pixelMb / seconds);

@@ -1,7 +1,7 @@
 #include "io/Bitmap.h"
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -43,7 +43,9 @@ void PngReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
     source->cursor += length;
 }
 
-[[noreturn]] void PngErrorExit(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void PngErrorExit(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 void PngIgnoreWarning(png_structp, png_const_charp) {}
 
 // The setjmp frames hold nothing with a destructor, so a library error may jump out.
@@ -173,7 +175,9 @@ double BSpline(double t) {
 
 Bitmap::Bitmap() = default;
 
-Bitmap::Bitmap(const Bitmap& other) { *this = other; }
+Bitmap::Bitmap(const Bitmap& other) {
+    *this = other;
+}
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
     if (this == &other) return *this;
@@ -216,11 +220,21 @@ void Bitmap::ReplacePixels(std::unique_ptr<uint8_t[]> pixels, uint32_t width, ui
     m_bitsPerPixel = bitsPerPixel;
 }
 
-uint8_t* Bitmap::GetPixels() { return m_pixels.get(); }
-const uint8_t* Bitmap::GetPixels() const { return m_pixels.get(); }
-uint32_t Bitmap::GetWidth() const { return m_width; }
-uint32_t Bitmap::GetHeight() const { return m_height; }
-uint32_t Bitmap::GetBitsPerPixel() const { return m_bitsPerPixel; }
+uint8_t* Bitmap::GetPixels() {
+    return m_pixels.get();
+}
+const uint8_t* Bitmap::GetPixels() const {
+    return m_pixels.get();
+}
+uint32_t Bitmap::GetWidth() const {
+    return m_width;
+}
+uint32_t Bitmap::GetHeight() const {
+    return m_height;
+}
+uint32_t Bitmap::GetBitsPerPixel() const {
+    return m_bitsPerPixel;
+}
 
 bool Bitmap::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel) {
     Release();
@@ -229,7 +243,8 @@ bool Bitmap::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel) {
         return false;
     }
     if (!CheckSize(width, height, bitsPerPixel)) return false;
-    std::unique_ptr<uint8_t[]> pixels = AllocatePixels(static_cast<uint64_t>(width) * height * (bitsPerPixel / 8));
+    std::unique_ptr<uint8_t[]> pixels =
+        AllocatePixels(static_cast<uint64_t>(width) * height * (bitsPerPixel / 8));
     if (!pixels) return false;
     ReplacePixels(std::move(pixels), width, height, bitsPerPixel);
     return true;
@@ -240,8 +255,8 @@ bool Bitmap::Load(Loader* loader, const std::string& name, bool alphaFromLuminan
     const size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || !loader) return false;
     const std::string ext = name.substr(dot + 1);
-    const bool jpeg = ext == "jpeg" || ext == "jpg" || ext == "JPEG" || ext == "JPG" || ext == "Jpeg" ||
-                      ext == "Jpg";
+    const bool jpeg =
+        ext == "jpeg" || ext == "jpg" || ext == "JPEG" || ext == "JPG" || ext == "Jpeg" || ext == "Jpg";
     const bool png = ext == "png" || ext == "PNG" || ext == "Png";
     if (!jpeg && !png) {
         LogMessage(LOG_ERROR, "Bitmap: Unknown bitmap format: ", ext);
@@ -250,7 +265,8 @@ bool Bitmap::Load(Loader* loader, const std::string& name, bool alphaFromLuminan
     uint32_t size = 0;
     std::unique_ptr<uint8_t[]> data = loader->LoadFile(name, size);
     if (!data) return false;
-    return jpeg ? LoadJPEG(data.get(), size, alphaFromLuminance) : LoadPNG(data.get(), size, alphaFromLuminance);
+    return jpeg ? LoadJPEG(data.get(), size, alphaFromLuminance)
+                : LoadPNG(data.get(), size, alphaFromLuminance);
 }
 
 bool Bitmap::LoadPNG(const uint8_t* data, uint32_t size, bool alphaFromLuminance) {
@@ -286,10 +302,18 @@ bool Bitmap::LoadPNG(const uint8_t* data, uint32_t size, bool alphaFromLuminance
     const int colorType = png_get_color_type(reader.png, reader.info);
     uint32_t bitsPerPixel;
     switch (colorType) {
-        case PNG_COLOR_TYPE_GRAY: bitsPerPixel = 8; break;
-        case PNG_COLOR_TYPE_RGB: bitsPerPixel = alphaFromLuminance ? 32 : 24; break;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: bitsPerPixel = 8; break;
-        case PNG_COLOR_TYPE_RGB_ALPHA: bitsPerPixel = 32; break;
+        case PNG_COLOR_TYPE_GRAY:
+            bitsPerPixel = 8;
+            break;
+        case PNG_COLOR_TYPE_RGB:
+            bitsPerPixel = alphaFromLuminance ? 32 : 24;
+            break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            bitsPerPixel = 8;
+            break;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            bitsPerPixel = 32;
+            break;
         default:
             LogMessage(LOG_ERROR, "Bitmap: PNG color type not supported: type=", colorType);
             return false;
@@ -303,7 +327,8 @@ bool Bitmap::LoadPNG(const uint8_t* data, uint32_t size, bool alphaFromLuminance
     }
     const size_t rowBytes = png_get_rowbytes(reader.png, reader.info);
     std::unique_ptr<uint8_t[]> rowData = AllocatePixels(static_cast<uint64_t>(rowBytes) * height);
-    std::unique_ptr<uint8_t[]> pixels = AllocatePixels(static_cast<uint64_t>(width) * height * (bitsPerPixel / 8));
+    std::unique_ptr<uint8_t[]> pixels =
+        AllocatePixels(static_cast<uint64_t>(width) * height * (bitsPerPixel / 8));
     std::vector<png_bytep> rows(height);
     if (!rowData || !pixels || rowBytes < static_cast<uint64_t>(width) * channels) {
         LogMessage(LOG_ERROR, "Bitmap: Error reading PNG image.");
@@ -321,15 +346,19 @@ bool Bitmap::LoadPNG(const uint8_t* data, uint32_t size, bool alphaFromLuminance
         for (uint32_t x = 0; x < width; ++x, in += channels, out += step) {
             switch (channels) {
                 case 1:
-                case 2: out[0] = in[0]; break;
+                case 2:
+                    out[0] = in[0];
+                    break;
                 case 3:
                 case 4:
                     out[0] = in[0];
                     out[1] = in[1];
                     out[2] = in[2];
-                    if (step == 4) out[3] = alphaFromLuminance || channels == 3 ? Luminance(in[0], in[1], in[2]) : in[3];
+                    if (step == 4)
+                        out[3] = alphaFromLuminance || channels == 3 ? Luminance(in[0], in[1], in[2]) : in[3];
                     break;
-                default: break;
+                default:
+                    break;
             }
         }
     }
@@ -482,10 +511,14 @@ uint32_t Bitmap::GetPixelIndex(int x, int y, bool wrap) const {
     const int64_t w = m_width, h = m_height;
     int64_t px = x, py = y;
     if (wrap) {
-        if (px < 0) px += w;
-        else if (px >= w) px -= w;
-        if (py < 0) py += h;
-        else if (py >= h) py -= h;
+        if (px < 0)
+            px += w;
+        else if (px >= w)
+            px -= w;
+        if (py < 0)
+            py += h;
+        else if (py >= h)
+            py -= h;
     }
     px = std::clamp<int64_t>(px, 0, std::max<int64_t>(w - 1, 0));
     py = std::clamp<int64_t>(py, 0, std::max<int64_t>(h - 1, 0));

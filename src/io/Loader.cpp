@@ -71,14 +71,22 @@ bool IsSafeItemName(const std::string& name) {
 
 }  // namespace
 
-Loader* GetLoader() { return g_loader; }
-void SetLoader(Loader* loader) { g_loader = loader; }
+Loader* GetLoader() {
+    return g_loader;
+}
+void SetLoader(Loader* loader) {
+    g_loader = loader;
+}
 
 Loader::Loader() = default;
 
-Loader::~Loader() { Close(); }
+Loader::~Loader() {
+    Close();
+}
 
-bool Loader::IsDataFileMode() const { return m_dataFileMode; }
+bool Loader::IsDataFileMode() const {
+    return m_dataFileMode;
+}
 
 std::vector<std::string> Loader::GetItemNames() const {
     std::vector<std::string> names;

@@ -1,11 +1,10 @@
-#include "io/Bitmap.h"
-
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <png.h>
 
 #include <cstring>
 
+#include "io/Bitmap.h"
 #include "io/IoTestUtil.h"
 #include "io/Loader.h"
 
@@ -42,7 +41,8 @@ std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, int colorType, i
     return out;
 }
 
-std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, int components, const std::vector<uint8_t>& pixels) {
+std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, int components,
+                                const std::vector<uint8_t>& pixels) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -74,7 +74,8 @@ bool LoadPng(Bitmap& bitmap, const std::vector<uint8_t>& file, bool flag) {
 
 std::vector<uint8_t> Pixels(const Bitmap& bitmap) {
     const uint8_t* p = bitmap.GetPixels();
-    return p ? std::vector<uint8_t>(p, p + bitmap.GetWidth() * bitmap.GetHeight() * bitmap.GetBitsPerPixel() / 8)
+    return p ? std::vector<uint8_t>(p,
+                                    p + bitmap.GetWidth() * bitmap.GetHeight() * bitmap.GetBitsPerPixel() / 8)
              : std::vector<uint8_t>();
 }
 
@@ -118,7 +119,8 @@ TEST(BitmapTest, DecodesEveryAcceptedPngColourType) {
     EXPECT_EQ(bitmap.GetBitsPerPixel(), 8u);
     EXPECT_EQ(Pixels(bitmap), (std::vector<uint8_t>{10, 20}));
     // RGB, without and with alpha from luminance
-    const std::vector<uint8_t> rgb = EncodePng(3, 1, PNG_COLOR_TYPE_RGB, 8, {255, 0, 0, 255, 255, 255, 0, 0, 255});
+    const std::vector<uint8_t> rgb =
+        EncodePng(3, 1, PNG_COLOR_TYPE_RGB, 8, {255, 0, 0, 255, 255, 255, 0, 0, 255});
     ASSERT_TRUE(LoadPng(bitmap, rgb, false));
     EXPECT_EQ(bitmap.GetBitsPerPixel(), 24u);
     EXPECT_EQ(Pixels(bitmap), (std::vector<uint8_t>{255, 0, 0, 255, 255, 255, 0, 0, 255}));
@@ -126,7 +128,8 @@ TEST(BitmapTest, DecodesEveryAcceptedPngColourType) {
     EXPECT_EQ(bitmap.GetBitsPerPixel(), 32u);
     EXPECT_EQ(Pixels(bitmap), (std::vector<uint8_t>{255, 0, 0, 76, 255, 255, 255, 255, 0, 0, 255, 28}));
     // RGBA: the file's alpha, or luminance with the flag
-    const std::vector<uint8_t> rgba = EncodePng(1, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8, {0, 255, 0, 7, 9, 9, 9, 200});
+    const std::vector<uint8_t> rgba =
+        EncodePng(1, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8, {0, 255, 0, 7, 9, 9, 9, 200});
     ASSERT_TRUE(LoadPng(bitmap, rgba, false));
     EXPECT_EQ(bitmap.GetWidth(), 1u);
     EXPECT_EQ(bitmap.GetHeight(), 2u);
@@ -361,8 +364,8 @@ TEST(BitmapTest, NormalMaps) {
     }
     Bitmap off = Make(2, 2, 8, {0, 50, 100, 150});
     off.MakeNormalMap(0.0f, 1, false);
-    EXPECT_EQ(Pixels(off), (std::vector<uint8_t>{127, 127, 255, 0, 127, 127, 255, 0, 127, 127, 255, 0, 127,
-                                                 127, 255, 0}));
+    EXPECT_EQ(Pixels(off),
+              (std::vector<uint8_t>{127, 127, 255, 0, 127, 127, 255, 0, 127, 127, 255, 0, 127, 127, 255, 0}));
 
     // Height rising by 10 per column.
     std::vector<uint8_t> slope;

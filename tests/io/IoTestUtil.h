@@ -54,4 +54,6 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
+inline bool FileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}

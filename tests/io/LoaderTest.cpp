@@ -1,5 +1,3 @@
-#include "io/Loader.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <cstring>
 
 #include "io/IoTestUtil.h"
+#include "io/Loader.h"
 
 namespace {
 
@@ -118,8 +117,8 @@ TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
     EXPECT_TRUE(loader.LoadFromDataDirectory(data));
     EXPECT_TRUE(log.Has("  Loading from data directory: " + data));
     EXPECT_FALSE(loader.IsDataFileMode());
-    const std::vector<std::string> order = {"z.txt", "a/b.bin", "\xC3\xA4.txt", "a/b.bin", "a/b.bin.old",
-                                            "empty.dat"};
+    const std::vector<std::string> order = {"z.txt",   "a/b.bin",     "\xC3\xA4.txt",
+                                            "a/b.bin", "a/b.bin.old", "empty.dat"};
     std::vector<std::string> contents;
     for (const std::string& name : order) {
         uint32_t size = 0;
@@ -146,8 +145,11 @@ TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
         std::string name;
         uint32_t offset, size;
     };
-    const std::vector<Expected> expected = {
-        {"a/b.bin", 2, 4}, {"a/b.bin.old", 16, 3}, {"empty.dat", 19, 0}, {"z.txt", 0, 2}, {"\xC3\xA4.txt", 6, 6}};
+    const std::vector<Expected> expected = {{"a/b.bin", 2, 4},
+                                            {"a/b.bin.old", 16, 3},
+                                            {"empty.dat", 19, 0},
+                                            {"z.txt", 0, 2},
+                                            {"\xC3\xA4.txt", 6, 6}};
     size_t at = indexOffset + 4;
     for (const Expected& e : expected) {
         const uint32_t length = GetU32(file, at);
@@ -228,23 +230,23 @@ TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
     const size_t indexOffset = 5;
 
     std::vector<std::vector<uint8_t>> cases;
-    cases.push_back({});                                       // empty file
-    cases.push_back({1, 2, 3});                                // shorter than 4 bytes
+    cases.push_back({});                                                    // empty file
+    cases.push_back({1, 2, 3});                                             // shorter than 4 bytes
     cases.push_back(std::vector<uint8_t>(valid.begin(), valid.end() - 1));  // trailer cut
     auto patched = [&](size_t at, uint32_t value) {
         std::vector<uint8_t> bytes = valid;
         for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
         return bytes;
     };
-    cases.push_back(patched(valid.size() - 4, 0x7fffffff));   // index offset past the end
+    cases.push_back(patched(valid.size() - 4, 0x7fffffff));  // index offset past the end
     cases.push_back(patched(valid.size() - 4, static_cast<uint32_t>(valid.size() - 4)));  // index in trailer
-    cases.push_back(patched(indexOffset, 0xffffffff));         // absurd entry count
-    cases.push_back(patched(indexOffset, 2));                  // one entry more than present
-    cases.push_back(patched(indexOffset + 4, 0xfffffff0));     // name length beyond the file
-    cases.push_back(patched(indexOffset + 4, 20));             // name length into the trailer
-    cases.push_back(patched(indexOffset + 13, 0xfffffff0));    // item offset past the end
-    cases.push_back(patched(indexOffset + 17, 1000));          // item size past the end
-    cases.push_back(patched(indexOffset + 13, 0xffffffff));    // offset + size wraps in 32 bits
+    cases.push_back(patched(indexOffset, 0xffffffff));       // absurd entry count
+    cases.push_back(patched(indexOffset, 2));                // one entry more than present
+    cases.push_back(patched(indexOffset + 4, 0xfffffff0));   // name length beyond the file
+    cases.push_back(patched(indexOffset + 4, 20));           // name length into the trailer
+    cases.push_back(patched(indexOffset + 13, 0xfffffff0));  // item offset past the end
+    cases.push_back(patched(indexOffset + 17, 1000));        // item size past the end
+    cases.push_back(patched(indexOffset + 13, 0xffffffff));  // offset + size wraps in 32 bits
 
     for (size_t i = 0; i < cases.size(); ++i) {
         WriteBytes(dir + "bad.dat", cases[i]);
