@@ -39,6 +39,7 @@ public:
     void SetIndices(uint32_t* indices, bool owned);
     uint32_t* GetIndices() { return m_indices; }
 
+    // An owned block must come from new uint8_t[].
     void SetVertexData(uint8_t* block, uint32_t size, bool owned);
     // Appends an array of vertexCount items for the type; false when the block is not ours to grow.
     bool AllocVertexData(uint32_t type, uint32_t itemSize);

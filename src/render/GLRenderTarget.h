@@ -29,6 +29,8 @@ public:
     void AttachSharedDepthBuffer(IRenderTarget* other) override;
 
 private:
+    static void RestoreBinding(uint32_t previous);
+
     uint32_t m_width = 0;
     uint32_t m_height = 0;
     float m_aspectRatio = 1.0f;
