@@ -33,7 +33,7 @@ int AssetGenerator::Run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--list") {
-            for (const Product& p : m_products) std::printf("%-12s %s\n", p.name.c_str(), p.description.c_str());
+            for (const Product& p : m_products) std::printf("%-12s %s%s\n", p.name.c_str(), p.description.c_str(), p.onRequest ? " (on request)" : "");
             return 0;
         }
         if (arg == "--only" && i + 1 < argc) {
@@ -55,7 +55,7 @@ int AssetGenerator::Run(int argc, char** argv) {
     }
     const auto start = std::chrono::steady_clock::now();
     for (const Product& p : m_products) {
-        bool wanted = only.empty();
+        bool wanted = only.empty() && !p.onRequest;
         for (const std::string& o : only) wanted = wanted || o == p.name;
         if (!wanted) continue;
         const auto t0 = std::chrono::steady_clock::now();

@@ -8,6 +8,7 @@ struct Product {
     std::string name;
     std::string description;
     bool (*make)(const std::string& dataDir);
+    bool onRequest = false;  // a diagnostic, made only when named with --only
 };
 
 // The registry of products and the command line around it. Products run in registration
