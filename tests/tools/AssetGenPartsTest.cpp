@@ -84,7 +84,9 @@ std::vector<uint8_t> Page(uint32_t serial, const std::vector<uint8_t>& body) {
     return p;
 }
 
-uint32_t LE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t LE32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 }  // namespace
 

@@ -40,7 +40,9 @@ std::map<std::string, std::vector<uint8_t>> ReadTree(const fs::path& root) {
 struct Image {
     uint32_t width = 0, height = 0;
     std::vector<uint8_t> rgba;
-    uint8_t At(uint32_t x, uint32_t y, int c) const { return rgba[(static_cast<size_t>(y) * width + x) * 4 + c]; }
+    uint8_t At(uint32_t x, uint32_t y, int c) const {
+        return rgba[(static_cast<size_t>(y) * width + x) * 4 + c];
+    }
 };
 
 bool ReadRGBA(const fs::path& path, Image& image) {
@@ -55,13 +57,15 @@ bool ReadRGBA(const fs::path& path, Image& image) {
     }
     png_init_io(png, f);
     png_read_info(png, info);
-    const bool rgba = png_get_color_type(png, info) == PNG_COLOR_TYPE_RGBA && png_get_bit_depth(png, info) == 8;
+    const bool rgba =
+        png_get_color_type(png, info) == PNG_COLOR_TYPE_RGBA && png_get_bit_depth(png, info) == 8;
     image.width = png_get_image_width(png, info);
     image.height = png_get_image_height(png, info);
     if (rgba) {
         image.rgba.resize(static_cast<size_t>(image.width) * image.height * 4);
         std::vector<png_bytep> rows(image.height);
-        for (uint32_t y = 0; y < image.height; ++y) rows[y] = &image.rgba[static_cast<size_t>(y) * image.width * 4];
+        for (uint32_t y = 0; y < image.height; ++y)
+            rows[y] = &image.rgba[static_cast<size_t>(y) * image.width * 4];
         png_read_image(png, rows.data());
     }
     png_destroy_read_struct(&png, &info, nullptr);
@@ -96,9 +100,10 @@ TEST_F(AssetGenTest, TwoRunsWriteTheSameBytes) {
     ASSERT_EQ(s_statusB, 0);
     const auto a = ReadTree(s_root / "a");
     const auto b = ReadTree(s_root / "b");
-    const char* expected[] = {"textures/font_default.png", "textures/logo_tatamix.png", "textures/glow.png",
-                              "textures/rasterbars.png",   "textures/scanlines.png",    "textures/checker.png",
-                              "textures/star.png",         "textures/belt.png",         "music/tatamix.ogg"};
+    const char* expected[] = {
+        "textures/font_default.png", "textures/logo_tatamix.png", "textures/glow.png",
+        "textures/rasterbars.png",   "textures/scanlines.png",    "textures/checker.png",
+        "textures/star.png",         "textures/belt.png",         "music/tatamix.ogg"};
     for (const char* name : expected) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(a.count(name));
@@ -292,7 +297,8 @@ TEST(SlogansTest, FileParsesIntoShortLatin1SlogansWithCrLfLines) {
             }
             EXPECT_LE(++lineLength, 64u);
             if (c >= 0x80) {
-                EXPECT_TRUE(c == 0xE4 || c == 0xF6 || c == 0xC4 || c == 0xD6) << "not Latin-1 umlaut: " << int(c);
+                EXPECT_TRUE(c == 0xE4 || c == 0xF6 || c == 0xC4 || c == 0xD6)
+                    << "not Latin-1 umlaut: " << int(c);
                 ++umlauts;
             }
             EXPECT_TRUE(c >= 0x20 || c == '\r') << int(c);

@@ -8,7 +8,9 @@
 
 #include "base/Log.h"
 
-void AssetGenerator::Register(const Product& product) { m_products.push_back(product); }
+void AssetGenerator::Register(const Product& product) {
+    m_products.push_back(product);
+}
 
 const Product* AssetGenerator::Find(const std::string& name) const {
     for (const Product& p : m_products)
@@ -33,7 +35,9 @@ int AssetGenerator::Run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--list") {
-            for (const Product& p : m_products) std::printf("%-12s %s%s\n", p.name.c_str(), p.description.c_str(), p.onRequest ? " (on request)" : "");
+            for (const Product& p : m_products)
+                std::printf("%-12s %s%s\n", p.name.c_str(), p.description.c_str(),
+                            p.onRequest ? " (on request)" : "");
             return 0;
         }
         if (arg == "--only" && i + 1 < argc) {

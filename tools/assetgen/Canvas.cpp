@@ -7,7 +7,9 @@
 
 namespace {
 
-float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+float Clamp01(float v) {
+    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
 
 float SegmentDistance(float px, float py, float x0, float y0, float x1, float y1) {
     const float dx = x1 - x0, dy = y1 - y0;
@@ -21,7 +23,9 @@ float SegmentDistance(float px, float py, float x0, float y0, float x1, float y1
 }  // namespace
 
 Canvas::Canvas(int width, int height)
-    : m_width(width), m_height(height), m_pixels(static_cast<size_t>(width) * height) {}
+    : m_width(width),
+      m_height(height),
+      m_pixels(static_cast<size_t>(width) * height, Rgba{1.0f, 1.0f, 1.0f, 0.0f}) {}
 
 Rgba Canvas::Get(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return Rgba{};
@@ -33,7 +37,9 @@ void Canvas::Set(int x, int y, const Rgba& c) {
     m_pixels[static_cast<size_t>(y) * m_width + x] = c;
 }
 
-void Canvas::Fill(const Rgba& c) { std::fill(m_pixels.begin(), m_pixels.end(), c); }
+void Canvas::Fill(const Rgba& c) {
+    std::fill(m_pixels.begin(), m_pixels.end(), c);
+}
 
 void Canvas::Blend(int x, int y, const Rgba& c, float coverage) {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
@@ -67,23 +73,25 @@ void Canvas::DrawLine(float x0, float y0, float x1, float y1, float radius, cons
         }
 }
 
-void Canvas::DrawDisc(float cx, float cy, float radius, const Rgba& c) { DrawLine(cx, cy, cx, cy, radius, c); }
+void Canvas::DrawDisc(float cx, float cy, float radius, const Rgba& c) {
+    DrawLine(cx, cy, cx, cy, radius, c);
+}
 
 std::vector<uint8_t> Canvas::ToRGBA8() const {
     std::vector<uint8_t> out(m_pixels.size() * 4);
     for (size_t i = 0; i < m_pixels.size(); ++i) {
         const Rgba& p = m_pixels[i];
         const float comps[4] = {p.r, p.g, p.b, p.a};
-        for (int k = 0; k < 4; ++k) out[i * 4 + k] = static_cast<uint8_t>(std::lround(Clamp01(comps[k]) * 255.0f));
-        // Fully transparent texels keep a white colour so linear filtering does not pull in dark fringes.
-        if (out[i * 4 + 3] == 0) out[i * 4] = out[i * 4 + 1] = out[i * 4 + 2] = 255;
+        for (int k = 0; k < 4; ++k)
+            out[i * 4 + k] = static_cast<uint8_t>(std::lround(Clamp01(comps[k]) * 255.0f));
     }
     return out;
 }
 
 bool Canvas::SavePNG(const std::string& path) const {
     const std::vector<uint8_t> bytes = ToRGBA8();
-    return WritePNG(path, static_cast<uint32_t>(m_width), static_cast<uint32_t>(m_height), 32, bytes.data(), 9);
+    return WritePNG(path, static_cast<uint32_t>(m_width), static_cast<uint32_t>(m_height), 32, bytes.data(),
+                    9);
 }
 
 Mask::Mask(int width, int height)

@@ -11,6 +11,8 @@ struct Rgba {
 
 // A float RGBA image with the few drawing primitives the generated textures need.
 // Row 0 is the top row; pixel (x, y) covers [x, x+1) x [y, y+1), its centre at +0.5.
+// A new canvas is transparent white: the colour that linear filtering blends in at the edges
+// of white sprites and glyphs; textures with dark edges fill with a dark transparent colour.
 class Canvas {
 public:
     Canvas(int width, int height);

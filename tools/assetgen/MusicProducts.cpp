@@ -7,9 +7,9 @@
 
 #include "AssetGenerator.h"
 #include "Canvas.h"
-#include "base/Log.h"
 #include "OggWriter.h"
 #include "Song.h"
+#include "base/Log.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ bool MakeSoundtrack(const std::string& dataDir) {
 // Maps a level in 0..1 to a dark-blue, red, yellow, white heat colour.
 Rgba Heat(float v) {
     v = std::min(1.0f, std::max(0.0f, v));
-    const Rgba stops[5] = {{0, 0, 0, 1}, {0.1f, 0.1f, 0.5f, 1}, {0.8f, 0.1f, 0.2f, 1}, {1, 0.8f, 0.1f, 1}, {1, 1, 1, 1}};
+    const Rgba stops[5] = {
+        {0, 0, 0, 1}, {0.1f, 0.1f, 0.5f, 1}, {0.8f, 0.1f, 0.2f, 1}, {1, 0.8f, 0.1f, 1}, {1, 1, 1, 1}};
     const float x = v * 4.0f;
     const int i = std::min(3, static_cast<int>(x));
     const float t = x - i;
@@ -71,20 +72,24 @@ bool MakeSpectrogram(const std::string& dataDir) {
     for (int i = 0; i < nfft; ++i) window[i] = 0.5f - 0.5f * std::cos(2.0f * 3.14159265f * i / (nfft - 1));
     Canvas canvas(width, height);
     for (int x = 0; x < width; ++x) {
-        const size_t start = static_cast<size_t>(static_cast<double>(x) / width * static_cast<double>(mono.size()));
+        const size_t start =
+            static_cast<size_t>(static_cast<double>(x) / width * static_cast<double>(mono.size()));
         for (int i = 0; i < nfft; ++i) buf[i] = start + i < mono.size() ? mono[start + i] * window[i] : 0.0f;
         kiss_fftr(cfg, buf.data(), spectrum.data());
         for (int y = 0; y < height; ++y) {
-            const float f = 30.0f * std::pow(20000.0f / 30.0f, static_cast<float>(height - 1 - y) / (height - 1));
+            const float f =
+                30.0f * std::pow(20000.0f / 30.0f, static_cast<float>(height - 1 - y) / (height - 1));
             const int bin = std::min(nfft / 2, static_cast<int>(f * nfft / info.samplerate));
             const float re = spectrum[bin].r, im = spectrum[bin].i;
-            const float db = 10.0f * std::log10(re * re + im * im + 1e-12f) - 10.0f * std::log10(nfft * 0.25f * nfft);
+            const float db =
+                10.0f * std::log10(re * re + im * im + 1e-12f) - 10.0f * std::log10(nfft * 0.25f * nfft);
             canvas.Set(x, y, Heat((db + 100.0f) / 100.0f));
         }
     }
     kiss_fftr_free(cfg);
     for (const Song::Section& s : Song::Sections()) {
-        const int x = static_cast<int>(Song::BarStartSeconds(s.firstBar) * info.samplerate / mono.size() * width);
+        const int x =
+            static_cast<int>(Song::BarStartSeconds(s.firstBar) * info.samplerate / mono.size() * width);
         for (int y = 0; y < height; y += 2) canvas.Set(x, y, Rgba{0.2f, 1.0f, 0.3f, 1.0f});
     }
     const std::string path = AssetGenerator::OutputPath(dataDir, "music/tatamix_spectrogram.png");
@@ -94,7 +99,8 @@ bool MakeSpectrogram(const std::string& dataDir) {
 }  // namespace
 
 void RegisterMusicProducts(AssetGenerator& generator) {
-    generator.Register({"soundtrack", "music/tatamix.ogg: the show's soundtrack, 94 bars at 125 bpm", MakeSoundtrack});
-    generator.Register({"spectrogram", "music/tatamix_spectrogram.png: a picture of the soundtrack", MakeSpectrogram,
-                        true});
+    generator.Register(
+        {"soundtrack", "music/tatamix.ogg: the show's soundtrack, 94 bars at 125 bpm", MakeSoundtrack});
+    generator.Register(
+        {"spectrogram", "music/tatamix_spectrogram.png: a picture of the soundtrack", MakeSpectrogram, true});
 }

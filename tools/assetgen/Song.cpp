@@ -41,9 +41,9 @@ const Chord kProgression[8] = {
 // The hook: a syncopated call climbing the A minor triad, answered two bars later;
 // one token per sixteenth: a note starts, "-" holds it, "." is silence.
 const char* const kMelody[8] = {
-    "A4 . A4 C5 . E5 . A5 - - G5 - E5 - . .",  "F5 - E5 - C5 - - - A4 - C5 - D5 - - -",
-    "E5 . E5 G5 . E5 . C5 - - D5 - E5 - . .",  "D5 - - - B4 - G4 - - - A4 - B4 - D5 -",
-    "A4 . A4 C5 . E5 . A5 - - G5 - E5 - . .",  "F5 - E5 - C5 - - - A5 - G5 - F5 - E5 -",
+    "A4 . A4 C5 . E5 . A5 - - G5 - E5 - . .", "F5 - E5 - C5 - - - A4 - C5 - D5 - - -",
+    "E5 . E5 G5 . E5 . C5 - - D5 - E5 - . .", "D5 - - - B4 - G4 - - - A4 - B4 - D5 -",
+    "A4 . A4 C5 . E5 . A5 - - G5 - E5 - . .", "F5 - E5 - C5 - - - A5 - G5 - F5 - E5 -",
     "D5 - B4 - D5 - G5 - - - F5 - D5 - B4 -", "G#4 - B4 - E5 - - - - - - - . . . .",
 };
 
@@ -83,7 +83,9 @@ SectionId SectionOf(int bar) {
     return kIntro;
 }
 
-int BarInSection(int bar) { return bar - kSections[SectionOf(bar)].firstBar; }
+int BarInSection(int bar) {
+    return bar - kSections[SectionOf(bar)].firstBar;
+}
 
 const Chord& ChordOf(int bar) {
     if (bar >= 92) return kProgression[0];  // the last two bars rest on A minor
@@ -187,14 +189,16 @@ DrumBar DrumsFor(int bar) {
     const char* sixteen = "xxxxxxxxxxxxxxox";
     const int b = BarInSection(bar);
     switch (SectionOf(bar)) {
-        case kIntro: return b < 4 ? none : DrumBar{"................", "................", off};
+        case kIntro:
+            return b < 4 ? none : DrumBar{"................", "................", off};
         case kBuild:
             if (b < 8) return DrumBar{half, "................", off};
             if (b == 15) return DrumBar{four, roll, sixteen};
             return DrumBar{four, back, b < 12 ? off : sixteen};
         case kThemeA:
         case kThemeB:
-            if (b % 8 == 7) return DrumBar{"x...x...x...x.x.", (b % 16 == 15) ? roll : "....x.......x.xx", sixteen};
+            if (b % 8 == 7)
+                return DrumBar{"x...x...x...x.x.", (b % 16 == 15) ? roll : "....x.......x.xx", sixteen};
             return DrumBar{four, back, sixteen};
         case kBreak:
             if (b < 8) return none;
@@ -255,10 +259,12 @@ bool BassPlays(int bar, bool& rootsOnly) {
     rootsOnly = false;
     const int b = BarInSection(bar);
     switch (SectionOf(bar)) {
-        case kIntro: return false;
+        case kIntro:
+            return false;
         case kBuild:
         case kThemeA:
-        case kThemeB: return true;
+        case kThemeB:
+            return true;
         case kBreak:
             rootsOnly = b < 12;
             return b >= 4;
@@ -302,7 +308,8 @@ void LeadNote(std::vector<float>& out, int64_t at, int64_t gate, int midi, float
         const float t = static_cast<float>(i) / kSampleRate;
         const float global = static_cast<float>(at + i) / kSampleRate;
         // Delayed vibrato and a slow pulse-width sweep give the line its singing, chorused tone.
-        const float vib = t > 0.14f ? 0.007f * std::sin(2.0f * kPi * 5.6f * t) * std::min(1.0f, (t - 0.14f) * 5.0f) : 0.0f;
+        const float vib =
+            t > 0.14f ? 0.007f * std::sin(2.0f * kPi * 5.6f * t) * std::min(1.0f, (t - 0.14f) * 5.0f) : 0.0f;
         const float dt = freq * (1.0f + vib) / kSampleRate;
         const float width = 0.5f + 0.36f * std::sin(2.0f * kPi * 0.23f * global);
         const float osc = Pulse(phase, dt, width);
@@ -336,12 +343,18 @@ struct LeadPlan {
 LeadPlan LeadFor(int bar) {
     const int b = BarInSection(bar);
     switch (SectionOf(bar)) {
-        case kIntro: return {-1, 0, 0, false, false};
-        case kBuild: return b >= 12 ? LeadPlan{b - 12, 0, 0.6f, false, false} : LeadPlan{-1, 0, 0, false, false};
-        case kThemeA: return {b % 8, 0, 1.0f, false, false};
-        case kBreak: return b >= 8 ? LeadPlan{b - 8, -12, 0.9f, false, true} : LeadPlan{-1, 0, 0, false, false};
-        case kThemeB: return {b % 8, (b >= 8 && b < 16) ? 12 : 0, b >= 8 && b < 16 ? 0.8f : 1.0f, true, false};
-        case kOutro: return b < 8 ? LeadPlan{b, 0, 0.9f, false, false} : LeadPlan{-1, 0, 0, false, false};
+        case kIntro:
+            return {-1, 0, 0, false, false};
+        case kBuild:
+            return b >= 12 ? LeadPlan{b - 12, 0, 0.6f, false, false} : LeadPlan{-1, 0, 0, false, false};
+        case kThemeA:
+            return {b % 8, 0, 1.0f, false, false};
+        case kBreak:
+            return b >= 8 ? LeadPlan{b - 8, -12, 0.9f, false, true} : LeadPlan{-1, 0, 0, false, false};
+        case kThemeB:
+            return {b % 8, (b >= 8 && b < 16) ? 12 : 0, b >= 8 && b < 16 ? 0.8f : 1.0f, true, false};
+        case kOutro:
+            return b < 8 ? LeadPlan{b, 0, 0.9f, false, false} : LeadPlan{-1, 0, 0, false, false};
     }
     return {-1, 0, 0, false, false};
 }
@@ -397,7 +410,10 @@ void ArpFilter(int64_t i, float& cutoff, float& q, float& level) {
     cutoff = 1000.0f;
     q = 1.0f;
     switch (SectionOf(bar)) {
-        case kIntro: cutoff = 420.0f * std::pow(9.0f, pos / 8.0f); q = 5.0f; break;
+        case kIntro:
+            cutoff = 420.0f * std::pow(9.0f, pos / 8.0f);
+            q = 5.0f;
+            break;
         case kBuild:
             cutoff = 1800.0f + 900.0f * std::sin(2.0f * kPi * t / 7.68f);
             if (pos >= 15.0f) cutoff *= std::pow(4.0f, pos - 15.0f);
@@ -414,7 +430,10 @@ void ArpFilter(int64_t i, float& cutoff, float& q, float& level) {
             cutoff = 300.0f * std::pow(18.0f, 0.5f - 0.5f * std::cos(2.0f * kPi * pos / 8.0f));
             q = 7.0f;
             break;
-        case kOutro: cutoff = 4000.0f * std::pow(0.05f, std::min(1.0f, pos / 12.0f)); q = 4.0f; break;
+        case kOutro:
+            cutoff = 4000.0f * std::pow(0.05f, std::min(1.0f, pos / 12.0f));
+            q = 4.0f;
+            break;
     }
 }
 
@@ -460,7 +479,8 @@ void PadChord(Mixer& mix, int64_t at, int64_t gate, const Chord& chord, float ve
                 filter.Process(Saw(phase, dt));
                 phase += dt;
                 if (phase >= 1.0f) phase -= 1.0f;
-                const float env = Envelope(t, static_cast<float>(gate) / kSampleRate, 0.35f, 1.0f, 0.85f, 0.45f);
+                const float env =
+                    Envelope(t, static_cast<float>(gate) / kSampleRate, 0.35f, 1.0f, 0.85f, 0.45f);
                 const float v = filter.Low() * env * 0.045f * vel;
                 mix.AddStereo(at + i, side == 0 ? v : v * 0.25f, side == 0 ? v * 0.25f : v);
             }
@@ -473,7 +493,8 @@ void RenderPad(Mixer& mix) {
         const int b = BarInSection(bar);
         const bool plays = (s == kIntro && b >= 2) || s == kBreak || (s == kOutro && b >= 4 && bar <= 92);
         if (!plays) continue;
-        PadChord(mix, bar * kBar, bar == 92 ? kBar + kBar / 2 : kBar, ChordOf(bar), s == kIntro ? 2.0f : 1.0f);
+        PadChord(mix, bar * kBar, bar == 92 ? kBar + kBar / 2 : kBar, ChordOf(bar),
+                 s == kIntro ? 2.0f : 1.0f);
     }
 }
 
@@ -503,7 +524,9 @@ void Master(std::vector<float>& interleaved) {
 
 }  // namespace
 
-const std::vector<Song::Section>& Song::Sections() { return kSections; }
+const std::vector<Song::Section>& Song::Sections() {
+    return kSections;
+}
 
 std::vector<float> Song::Render() {
     Mixer mix(LengthSamples());

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Log.h"
+
 namespace {
 
 // Glyph outlines as a tiny path language (design units, angles in degrees, counter-clockwise from +x):
@@ -162,7 +164,9 @@ float SegmentDistance(float px, float py, const StrokeFont::Segment& s) {
 
 }  // namespace
 
-bool StrokeFont::HasGlyph(unsigned char code) { return FindPath(code) != nullptr; }
+bool StrokeFont::HasGlyph(unsigned char code) {
+    return FindPath(code) != nullptr;
+}
 
 std::vector<StrokeFont::Segment> StrokeFont::Glyph(unsigned char code) {
     std::vector<Segment> out;
@@ -175,18 +179,32 @@ std::vector<StrokeFont::Segment> StrokeFont::Glyph(unsigned char code) {
         const int count = (cmd == 'A' || cmd == 'a') ? 6 : 2;
         float v[6] = {};
         for (int i = 0; i < count; ++i)
-            if (!NextNumber(p, v[i])) return out;  // malformed table entry: keep what parsed
+            if (!NextNumber(p, v[i])) {
+                LogMessage(LOG_WARNING, "assetgen: Malformed glyph path for code ", static_cast<int>(code));
+                return out;
+            }
         switch (cmd) {
-            case 'M': curX = v[0]; curY = v[1]; break;
+            case 'M':
+                curX = v[0];
+                curY = v[1];
+                break;
             case 'L':
                 out.push_back({curX, curY, v[0], v[1], 1.0f});
                 curX = v[0];
                 curY = v[1];
                 break;
-            case 'D': out.push_back({v[0], v[1], v[0], v[1], 1.3f}); break;
-            case 'A': AddArc(out, v, false, curX, curY); break;
-            case 'a': AddArc(out, v, true, curX, curY); break;
-            default: return out;
+            case 'D':
+                out.push_back({v[0], v[1], v[0], v[1], 1.3f});
+                break;
+            case 'A':
+                AddArc(out, v, false, curX, curY);
+                break;
+            case 'a':
+                AddArc(out, v, true, curX, curY);
+                break;
+            default:
+                LogMessage(LOG_WARNING, "assetgen: Unknown glyph path command for code ", static_cast<int>(code));
+                return out;
         }
     }
     return out;
@@ -213,7 +231,8 @@ void StrokeFont::Render(Mask& mask, const std::vector<Segment>& segments, float 
         const int minX = std::max(0, static_cast<int>(std::floor(std::min(x0, x1) - r - 1.0f)));
         const int maxX = std::min(mask.Width() - 1, static_cast<int>(std::ceil(std::max(x0, x1) + r + 1.0f)));
         const int minY = std::max(0, static_cast<int>(std::floor(std::min(y0, y1) - r - 1.0f)));
-        const int maxY = std::min(mask.Height() - 1, static_cast<int>(std::ceil(std::max(y0, y1) + r + 1.0f)));
+        const int maxY =
+            std::min(mask.Height() - 1, static_cast<int>(std::ceil(std::max(y0, y1) + r + 1.0f)));
         for (int y = minY; y <= maxY; ++y)
             for (int x = minX; x <= maxX; ++x) {
                 const float d = SegmentDistance(x + 0.5f, y + 0.5f, px);

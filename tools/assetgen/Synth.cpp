@@ -21,7 +21,9 @@ float Blep(float t, float dt) {
 
 }  // namespace
 
-float NoteFrequency(float midiNote) { return 440.0f * std::pow(2.0f, (midiNote - 69.0f) / 12.0f); }
+float NoteFrequency(float midiNote) {
+    return 440.0f * std::pow(2.0f, (midiNote - 69.0f) / 12.0f);
+}
 
 int ParseNote(const char* text) {
     static const int kBase[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
@@ -39,7 +41,9 @@ int ParseNote(const char* text) {
     return (*p - '0' + 1) * 12 + pc;
 }
 
-float Saw(float phase, float dt) { return 2.0f * phase - 1.0f - Blep(phase, dt); }
+float Saw(float phase, float dt) {
+    return 2.0f * phase - 1.0f - Blep(phase, dt);
+}
 
 float Pulse(float phase, float dt, float width) {
     float v = phase < width ? 1.0f : -1.0f;

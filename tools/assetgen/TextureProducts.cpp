@@ -10,9 +10,9 @@ namespace {
 
 // Font grid: 16 x 16 cells of 32 pixels; glyph code c sits in column c % 16, row c / 16.
 constexpr int kFontCell = 32;
-constexpr float kFontScale = 2.5f;     // pixels per design unit: caps 17.5 px high
+constexpr float kFontScale = 2.5f;      // pixels per design unit: caps 17.5 px high
 constexpr float kFontBaseline = 23.0f;  // from the cell top; leaves >= 2 px clear above and below
-constexpr float kFontRadius = 1.45f;   // stroke half width in pixels
+constexpr float kFontRadius = 1.45f;    // stroke half width in pixels
 
 bool MakeFont(const std::string& dataDir) {
     const std::string path = AssetGenerator::OutputPath(dataDir, "textures/font_default.png");
@@ -36,9 +36,12 @@ bool MakeFont(const std::string& dataDir) {
     return canvas.SavePNG(path);
 }
 
-
-float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-float Lerp(float a, float b, float t) { return a + (b - a) * t; }
+float Clamp01(float v) {
+    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
+float Lerp(float a, float b, float t) {
+    return a + (b - a) * t;
+}
 Rgba Mix(const Rgba& a, const Rgba& b, float t) {
     return Rgba{Lerp(a.r, b.r, t), Lerp(a.g, b.g, t), Lerp(a.b, b.b, t), Lerp(a.a, b.a, t)};
 }
@@ -97,6 +100,7 @@ bool MakeLogo(const std::string& dataDir) {
     const Rgba hiYellow{1.0f, 0.97f, 0.55f, 1.0f}, yellow{1.0f, 0.84f, 0.12f, 1.0f};
     const Rgba orange{1.0f, 0.47f, 0.05f, 1.0f}, red{0.86f, 0.16f, 0.06f, 1.0f};
     Canvas canvas(w, h);
+    canvas.Fill(Rgba{0.0f, 0.0f, 0.0f, 0.0f});
     for (int y = 0; y < h; ++y) {
         const float t = Clamp01((y + 0.5f - top) / (bottom - top));
         // Two-tone "chrome" ramp: a bright upper half, a hard horizon, then a hot lower half.
@@ -138,7 +142,8 @@ bool MakeRasterBars(const std::string& dataDir) {
         const float t = ((y % bar) + 0.5f) / bar;
         const float level = std::floor(std::sin(t * 3.14159265f) * 8.0f) / 8.0f;
         const float shine = level > 0.87f ? 0.45f : 0.0f;
-        const Rgba c{Clamp01(hue.r * level + shine), Clamp01(hue.g * level + shine), Clamp01(hue.b * level + shine), 1};
+        const Rgba c{Clamp01(hue.r * level + shine), Clamp01(hue.g * level + shine),
+                     Clamp01(hue.b * level + shine), 1};
         for (int x = 0; x < w; ++x) canvas.Set(x, y, c);
     }
     return Save(canvas, dataDir, "textures/rasterbars.png");
@@ -196,6 +201,7 @@ bool MakeBelt(const std::string& dataDir) {
     const int w = 512, h = 64;
     const float top = 10.0f, bottom = 54.0f;
     Canvas canvas(w, h);
+    canvas.Fill(Rgba{0.05f, 0.05f, 0.05f, 0.0f});
     for (int y = 0; y < h; ++y) {
         const float yc = y + 0.5f;
         const float cover = Clamp01(yc - top + 0.5f) * Clamp01(bottom - yc + 0.5f);
@@ -204,14 +210,16 @@ bool MakeBelt(const std::string& dataDir) {
         // Rounded cloth: lit from above, darker towards the folded edges.
         const float shade = 0.55f + 0.45f * std::sin(Clamp01(t) * 3.14159265f) - 0.12f * t;
         for (int x = 0; x < w; ++x) {
-            const float grain = 0.9f + 0.2f * Hash01(static_cast<uint32_t>(x), static_cast<uint32_t>(y / 2), 3u);
+            const float grain =
+                0.9f + 0.2f * Hash01(static_cast<uint32_t>(x), static_cast<uint32_t>(y / 2), 3u);
             float v = 0.11f * shade * grain;
             Rgba c{v, v, v * 1.05f, 1.0f};
             // Rows of running stitches; the period divides the width so the belt tiles sideways.
             for (float row : {16.0f, 24.0f, 32.0f, 40.0f, 48.0f})
                 if (std::fabs(yc - row) < 0.9f && (x % 8) < 5) c = Rgba{0.30f, 0.30f, 0.32f, 1.0f};
             // Two thin gold bands near the edges.
-            if (std::fabs(yc - 13.0f) < 1.0f || std::fabs(yc - 51.0f) < 1.0f) c = Rgba{0.86f * shade + 0.1f, 0.66f * shade, 0.18f, 1.0f};
+            if (std::fabs(yc - 13.0f) < 1.0f || std::fabs(yc - 51.0f) < 1.0f)
+                c = Rgba{0.86f * shade + 0.1f, 0.66f * shade, 0.18f, 1.0f};
             c.a = cover;
             canvas.Set(x, y, c);
         }
