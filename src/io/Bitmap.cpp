@@ -18,6 +18,7 @@ namespace {
 
 constexpr uint32_t kMaxSide = 16384;
 constexpr uint64_t kMaxBytes = 256ull * 1024 * 1024;
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
 
 std::unique_ptr<uint8_t[]> AllocatePixels(uint64_t bytes) {
     return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]());
@@ -288,6 +289,12 @@ bool Bitmap::LoadPNG(const uint8_t* data, uint32_t size, bool alphaFromLuminance
     }
     PngSource source{data, size, 0};
     png_set_read_fn(reader.png, &source, PngReadFromMemory);
+    // Text and profile chunks are buffered whole at the length the file claims, before it
+    // is known that so many bytes exist; they are never used here, so skip them unread.
+    static const png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(reader.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(reader.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, 6);
+    png_set_chunk_malloc_max(reader.png, kMaxChunkBytes);
     if (!PngReadHeader(reader.png, reader.info)) {
         LogMessage(LOG_ERROR, "Bitmap: Initializing PNG read failed.");
         return false;

@@ -167,6 +167,23 @@ TEST(BitmapTest, RejectsUnsupportedAndBrokenPngs) {
     EXPECT_EQ(bitmap.GetPixels(), nullptr);
     EXPECT_EQ(bitmap.GetWidth(), 0u);
 
+    // Text chunks are skipped: a small one changes nothing, one claiming more bytes than
+    // exist fails at once instead of being buffered at its claimed length.
+    auto withChunk = [&](uint32_t length, const std::string& body) {
+        std::vector<uint8_t> png(good.begin(), good.begin() + 33);
+        for (int i = 0; i < 4; ++i) png.push_back(static_cast<uint8_t>(length >> (24 - 8 * i)));
+        png.insert(png.end(), {'z', 'T', 'X', 't'});
+        png.insert(png.end(), body.begin(), body.end());
+        for (int i = 0; i < 4; ++i) png.push_back(0);  // CRC, unchecked for skipped chunks
+        png.insert(png.end(), good.begin() + 33, good.end());
+        return png;
+    };
+    ASSERT_TRUE(LoadPng(bitmap, withChunk(5, std::string("k\0\0xx", 5)), false));
+    EXPECT_EQ(Pixels(bitmap), noise);
+    const size_t logged = log.Text().size();
+    EXPECT_FALSE(LoadPng(bitmap, withChunk(0x46464646, "FFFF"), false));
+    EXPECT_EQ(log.Text().substr(logged), "ERROR: Bitmap: Initializing PNG read failed.\n");
+
     // A header claiming absurd dimensions is refused before anything is allocated.
     EXPECT_FALSE(LoadPng(bitmap, WithHeaderSize(good, 9500, 9500), false));
     EXPECT_TRUE(log.Has("ERROR: Bitmap: Image size not supported: 9500x9500x24"));
