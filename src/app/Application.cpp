@@ -66,6 +66,10 @@ CaptureSettings MakeCaptureSettings() {
 }  // namespace
 
 void onexitCallback() {
+    // Registered twice (see RunApplication); the shut-down runs once.
+    static bool done = false;
+    if (done) return;
+    done = true;
     LogMessage(LOG_TRACE, "onexitCallback() called.");
     LogMessage(LOG_TRACE, kExitRule);
     if (DemoFramework* framework = GetDemoFramework()) {
@@ -129,7 +133,11 @@ int RunApplication(int argc, char** argv) {
     uiSettings.height = g_options.height;
     uiSettings.capture = MakeCaptureSettings();
     IUserInterface* userInterface = CreateUserInterface(uiSettings);
-    if (!userInterface->Init(&argc, argv, kTitle)) {
+    const bool userInterfaceReady = userInterface->Init(&argc, argv, kTitle);
+    // GLUT registers its own exit handler, which destroys the window and its GL context.
+    // Registering the shut-down again makes it run first, while the context still exists.
+    std::atexit(onexitCallback);
+    if (!userInterfaceReady) {
         LogMessage(LOG_ERROR, "Initializing user interface failed.");
         return 1;
     }

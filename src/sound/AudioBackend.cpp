@@ -21,9 +21,11 @@ struct BackendState {
     float spectrum[AudioMixer::kSpectrumLength] = {};
 };
 
+// Never destroyed: the application closes the output from its exit callback, which runs
+// after the destructors of function-local statics constructed later than its registration.
 BackendState& State() {
-    static BackendState state;
-    return state;
+    static BackendState* state = new BackendState();
+    return *state;
 }
 
 bool Fail(int error) {

@@ -121,4 +121,8 @@ void GLUTUserInterface::GlutIdle() {
     glutPostRedisplay();
 }
 
-void GLUTUserInterface::GlutClose() { std::exit(0); }
+// GLUT also destroys the window from its own exit handler; by then the front end is gone
+// and the program is already ending.
+void GLUTUserInterface::GlutClose() {
+    if (g_instance) std::exit(0);
+}
