@@ -128,6 +128,23 @@ TEST(ProgramE2E, SynchronizeRestartsScriptTime) {
     EXPECT_EQ(CountFrames(synced.Path() + "/f"), 16);
 }
 
+TEST(ProgramE2E, EscapeEndsTheShowWithStatusZero) {
+    if (RunProcess({"/bin/sh", "-c", "command -v xdotool"}, "", 10).exitCode != 0) GTEST_SKIP() << "no xdotool";
+    ShowDirectory show("<demo end=\"60\"/>");
+    // Start the show, wait for its window, press Escape in it, report the show's exit status.
+    const std::string script =
+        "'" + TatamixBinary() + "' -d data -res 320x180 > show.log 2>&1 & pid=$!; "
+        "for i in $(seq 1 100); do wid=$(xdotool search --name '^TATAMIX\\+$' 2>/dev/null | head -n 1); "
+        "[ -n \"$wid\" ] && break; sleep 0.1; done; sleep 0.5; "
+        "xdotool key --window \"$wid\" Escape 2>/dev/null; wait $pid; echo \"status=$?\"";
+    ProcessResult r = RunProcess({"/bin/sh", "-c", script}, show.Path(), 60);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_NE(r.output.find("status=0"), std::string::npos) << r.output;
+    const std::string log = show.Dir().Read("show.log");
+    EXPECT_TRUE(InOrder(log, {"* Running..", "* Destroying demo framework..", "* The End"})) << log;
+    EXPECT_EQ(log.find("* Script ended."), std::string::npos);
+}
+
 TEST(ProgramE2E, BothFrontEndsOpenAtDefaultAndRequestedSizes) {
     ShowDirectory show("<demo end=\"0.05\"/>");
     struct Case {
