@@ -1,6 +1,9 @@
 #include "app/Application.h"
 #include "script/DemoFramework.h"
+#include "script/EffectNull.h"
+#include "show/EffectSprite.h"
 
 void RegisterEffectTypes(DemoFramework* framework) {
-    (void)framework;
+    framework->RegisterObjectType("effect_null", EffectNull::Create);
+    framework->RegisterObjectType("sprite", EffectSprite::Create);
 }

@@ -31,7 +31,9 @@
 #include "script/ScriptObjectFuncSub.h"
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectPart.h"
+#include "script/ScriptObjectRenderTarget.h"
 #include "script/ScriptObjectString.h"
+#include "script/ScriptObjectTexture.h"
 #include "script/ScriptObjectVector2.h"
 #include "script/ScriptObjectVector3.h"
 #include "script/ScriptObjectVector4.h"
@@ -111,8 +113,8 @@ DemoFramework::DemoFramework(const std::string& scriptName) : m_scriptName(scrip
     RegisterObjectType("envelope", CreateObjectOf<ScriptObjectEnvelope>);
     RegisterObjectType("keyframe", CreateObjectOf<ScriptObjectEnvelopeKeyFrame>);
     RegisterObjectType("audio_stream", CreateObjectOf<ScriptObjectAudioStream>);
-    // "render_target" and "texture" (the resource objects) are registered here, in this
-    // order, right after "audio_stream".
+    RegisterObjectType("render_target", ScriptObjectRenderTarget::Create);
+    RegisterObjectType("texture", ScriptObjectTexture::Create);
 
     RandomSeed(g_seedOverride ? g_seedValue : MonotonicMilliseconds());
     for (int i = 0; i < 1000; ++i) RandomNext();

@@ -1,0 +1,120 @@
+#include "script/ScriptObjectRenderTarget.h"
+
+#include <cstdlib>
+
+#include "base/Log.h"
+#include "render/GLRenderTarget.h"
+#include "render/IRenderer.h"
+#include "script/ScriptObjectBoolean.h"
+#include "script/ScriptObjectColor4.h"
+#include "script/ScriptObjectFloat.h"
+#include "script/ScriptObjectInteger.h"
+#include "script/ScriptObjectString.h"
+#include "script/ScriptObjectTexture.h"
+#include "ui/IUserInterface.h"
+
+namespace {
+
+const char* const kWrapHelp =
+    "Accepted values: \"repeat\", \"clamp\", \"clamp_to_edge\", \"clamp_to_border\", \"mirrored_repeat\".";
+
+[[noreturn]] void Fatal(const std::string& message) {
+    LogMessage(LOG_ERROR, message);
+    std::exit(-1);
+}
+
+}  // namespace
+
+ScriptObjectRenderTarget::ScriptObjectRenderTarget(DemoFramework* framework, const std::string& id,
+                                                   ScriptObject* parent, float start, float end)
+    : ScriptObject(framework, id, "render_target", parent, start, end, ACCESS_READ_ONLY) {
+    m_description =
+        "Effects can render their output to render targets and other effects can use render targets as "
+        "textures.";
+    m_depthBuffer = AddBooleanParameter("depth_buffer", ACCESS_INIT_ONLY, true,
+                                        "Flag for enabling/disabling depth buffer for this render target. "
+                                        "Default=true.");
+    m_width = AddIntegerParameter("width", ACCESS_INIT_ONLY, 512, "Buffer width in pixels. Default=512.");
+    m_height = AddIntegerParameter("height", ACCESS_INIT_ONLY, 512, "Buffer height in pixels. Default=512.");
+    IUserInterface* window = GetUserInterface();
+    m_aspect = AddFloatParameter("aspect", ACCESS_INIT_ONLY, window ? window->GetAspectRatio() : 16.0f / 9.0f,
+                                 "X/y aspect ratio used when rendering to this buffer. Notice that this is not "
+                                 "the aspect ratio width/height.");
+    m_wrapU = AddStringParameter("wrap_u", ACCESS_INIT_ONLY, "repeat",
+                                 std::string("Horizontal wrapping mode when used as texture. ") + kWrapHelp);
+    m_wrapV = AddStringParameter("wrap_v", ACCESS_INIT_ONLY, "repeat",
+                                 std::string("Vertical wrapping mode when used as texture. ") + kWrapHelp);
+    m_filter = AddStringParameter("filter", ACCESS_INIT_ONLY, "linear",
+                                  "Filtering mode when used as texture. Accepted values: \"linear\", \"nearest\".");
+    m_borderColor = AddColor4Parameter("border_color", ACCESS_INIT_ONLY, 0.0f, 0.0f, 0.0f, 0.0f,
+                                       "Border color when used as texture.");
+    m_texId = AddIntegerParameter("tex_id", ACCESS_READ_ONLY, 0,
+                                  "Texture ID for using this buffer as texture for effects.");
+}
+
+ScriptObjectRenderTarget::~ScriptObjectRenderTarget() { DeleteTarget(); }
+
+ScriptObject* ScriptObjectRenderTarget::Create(DemoFramework* framework, const std::string& id,
+                                               ScriptObject* parent, float start, float end) {
+    return new ScriptObjectRenderTarget(framework, id, parent, start, end);
+}
+
+IRenderTarget* ScriptObjectRenderTarget::GetRenderTarget() const { return m_target; }
+
+int32_t ScriptObjectRenderTarget::GetTextureId() const { return m_texId->GetValue(); }
+
+bool ScriptObjectRenderTarget::HasInitEvent() const {
+    for (const auto& entry : m_events) {
+        if (entry.second->name == "Init" && entry.second->target.empty()) return true;
+    }
+    return false;
+}
+
+void ScriptObjectRenderTarget::Activate() {
+    // An element without attributes never receives "Init"; it still needs its buffer. With
+    // attributes, "Init" (delivered later this frame) builds it with the script's values.
+    if (!m_target && !HasInitEvent()) CreateTarget();
+}
+
+void ScriptObjectRenderTarget::Deactivate() { DeleteTarget(); }
+
+void ScriptObjectRenderTarget::HandleEvent(ScriptEvent* event) {
+    if (event->name == "Init") CreateTarget();
+}
+
+void ScriptObjectRenderTarget::UpdateTextureId() {
+    if (m_target) m_texId->SetValue(static_cast<int32_t>(m_target->GetColorTexture()));
+}
+
+void ScriptObjectRenderTarget::CreateTarget() {
+    DeleteTarget();
+    const std::string prefix = "ScriptObjectRenderTarget::HandleEvent(): ";
+    uint32_t wrapU, wrapV, filter;
+    if (!ScriptObjectTexture::TranslateWrap(m_wrapU->GetValue(), &wrapU))
+        Fatal(prefix + "Unknown wrap_u value: " + m_wrapU->GetValue());
+    if (!ScriptObjectTexture::TranslateWrap(m_wrapV->GetValue(), &wrapV))
+        Fatal(prefix + "Unknown wrap_v value: " + m_wrapV->GetValue());
+    if (!ScriptObjectTexture::TranslateFilter(m_filter->GetValue(), &filter))
+        Fatal(prefix + "Unknown filter value: " + m_filter->GetValue());
+    IRenderer* renderer = GetRenderer();
+    if (!renderer) return;
+    // A negative size from the script would wrap to a huge unsigned one.
+    const int32_t width = m_width->GetValue(), height = m_height->GetValue();
+    if (width <= 0 || height <= 0) {
+        LogMessage(LOG_ERROR, "ScriptObjectRenderTarget: Invalid render target size: " + std::to_string(width) +
+                                  "x" + std::to_string(height));
+        return;
+    }
+    float border[4];
+    m_borderColor->GetValue(border);
+    // Always with depth: effects drawing into it expect the same buffers as the window.
+    m_target = renderer->CreateRenderTarget(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                                            m_aspect->GetValue(), wrapU, wrapV, filter, filter, border);
+}
+
+void ScriptObjectRenderTarget::DeleteTarget() {
+    delete m_target;
+    m_target = nullptr;
+    // A freed texture name may be handed out again; nothing may keep sampling it.
+    m_texId->SetValue(0);
+}

@@ -1,0 +1,174 @@
+// The effect base and effect_null over a fake renderer: registration, target resolution and
+// the set-up every effect gets before it draws.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "show/EffectTestSupport.h"
+#include "script/EffectNull.h"
+#include "script/ScriptEvent.h"
+#include "script/ScriptObjectInteger.h"
+
+namespace {
+
+size_t Count(const std::vector<IRenderable*>& list, IRenderable* item) {
+    return static_cast<size_t>(std::count(list.begin(), list.end(), item));
+}
+
+void Send(ScriptObject* object, const char* name) {
+    ScriptEvent event(0.0f, "", name);
+    object->HandleEvent(&event);
+}
+
+}  // namespace
+
+TEST(EffectBase, StartAndStopRegisterAtMostOnce) {
+    EffectHarness h;
+    ASSERT_TRUE(h.Load("<demo end=\"10\"><part id=\"p\" start=\"1\" end=\"5\">"
+                       "<effect_null id=\"fx\"/></part></demo>"));
+    auto* fx = dynamic_cast<EffectNull*>(h.Find("p.fx"));
+    ASSERT_NE(fx, nullptr);
+    IRenderable* renderable = fx;
+    DemoFramework& fw = h.Framework();
+
+    // Not active yet: nothing registered; "Stop" without "Start" does nothing.
+    h.Frame(0.5f);
+    EXPECT_TRUE(fw.GetRenderables().empty());
+    Send(fx, "Stop");
+    EXPECT_TRUE(fw.GetRenderables().empty());
+    EXPECT_FALSE(fx->IsRegistered());
+
+    // Activation starts it (auto_start); further "Start"s keep one registration.
+    h.Frame(1.0f);
+    EXPECT_EQ(Count(fw.GetRenderables(), renderable), 1u);
+    Send(fx, "Start");
+    Send(fx, "Start");
+    EXPECT_EQ(Count(fw.GetRenderables(), renderable), 1u);
+    EXPECT_EQ(std::count(fw.GetUpdateables().begin(), fw.GetUpdateables().end(), renderable), 1);
+
+    Send(fx, "Stop");
+    EXPECT_TRUE(fw.GetRenderables().empty());
+    EXPECT_TRUE(fw.GetUpdateables().empty());
+    Send(fx, "Stop");
+    EXPECT_TRUE(fw.GetRenderables().empty());
+
+    // Deactivation stops it.
+    Send(fx, "Start");
+    h.Frame(5.0f);
+    EXPECT_TRUE(fw.GetRenderables().empty());
+    EXPECT_FALSE(fx->IsRegistered());
+}
+
+TEST(EffectBase, TimedEventsAndAutoStartOff) {
+    EffectHarness h;
+    ASSERT_TRUE(h.Load("<demo end=\"10\"><effect_null id=\"fx\">"
+                       "<event id=\"Stop\" start=\"1\"/><event id=\"Start\" start=\"2\"/>"
+                       "<event id=\"Start\" start=\"2.5\"/></effect_null></demo>"));
+    IRenderable* fx = dynamic_cast<EffectNull*>(h.Find("fx"));
+    DemoFramework& fw = h.Framework();
+    h.Frame(0.0f);
+    EXPECT_EQ(fw.GetRenderables().size(), 1u);
+    h.Frame(1.5f);
+    EXPECT_TRUE(fw.GetRenderables().empty());
+    h.Frame(3.0f);
+    EXPECT_EQ(Count(fw.GetRenderables(), fx), 1u);
+}
+
+TEST(EffectBase, DeletingAStartedEffectLeavesTheFrameworkLists) {
+    EffectHarness h;
+    ASSERT_TRUE(h.Load("<demo end=\"10\"/>"));
+    DemoFramework& fw = h.Framework();
+    auto* other = new EffectNull(&fw, "other", nullptr, 0.0f, 10.0f);
+    auto* fx = new EffectNull(&fw, "fx", nullptr, 0.0f, 10.0f);
+    other->StartEffect();
+    EXPECT_TRUE(fx->StartEffect());
+    EXPECT_EQ(fw.GetRenderables().size(), 2u);
+    delete fx;
+    ASSERT_EQ(fw.GetRenderables().size(), 1u);
+    EXPECT_EQ(fw.GetRenderables()[0], static_cast<IRenderable*>(other));
+    EXPECT_EQ(fw.GetUpdateables().size(), 1u);
+    delete other;
+    EXPECT_TRUE(fw.GetRenderables().empty());
+    EXPECT_TRUE(fw.GetUpdateables().empty());
+}
+
+TEST(EffectBase, PreRenderBindsViewportAndClears) {
+    EffectHarness h;
+    ASSERT_TRUE(h.Load("<demo end=\"10\">"
+                       "<effect_null id=\"a\"/>"
+                       "<effect_null id=\"b\" clear_color_buffer=\"false\" clear_depth_buffer=\"false\""
+                       " viewport_pos=\"0.5, 0.5\" viewport_size=\"0.5, 0.5\"/>"
+                       "<effect_null id=\"c\" clear_color=\"0.25, 0.5, 0.75, 1\" clear_depth_buffer=\"false\"/>"
+                       "</demo>"));
+    h.Frame(0.0f);
+    const std::vector<std::string> expected = {
+        // a: defaults (transparent black, depth cleared to 0), whole picture, 320x240 letterboxed.
+        // The framework selects the window before each effect, then the effect its own target.
+        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0 0 1 1", "SetClearColor 0 0 0 0",
+        "SetClearDepth 0", "SetScissor 1 0 0.125 1 0.75", "Clear 31", "SetScissor 0 0 0.125 1 0.75",
+        // b: nothing to clear, still one Clear call with an empty mask.
+        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0.5 0.5 0.5 0.5", "SetScissor 1 0.5 0.0625 0.5 0.375",
+        "Clear 0", "SetScissor 0 0.5 0.0625 0.5 0.375",
+        // c: colour only.
+        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0 0 1 1",
+        "SetClearColor 0.25 0.5 0.75 1",
+        "SetScissor 1 0 0.125 1 0.75", "Clear 15", "SetScissor 0 0 0.125 1 0.75"};
+    EXPECT_EQ(h.renderer.calls, expected);
+
+    // The double buffer advanced once per frame with the value written.
+    auto* a = dynamic_cast<EffectNull*>(h.Find("a"));
+    EXPECT_EQ(a->GetFrames().GetCounter(), 1u);
+    h.Frame(0.1f);
+    EXPECT_EQ(a->GetFrames().GetCounter(), 2u);
+    EXPECT_EQ(a->GetFrames().Read(), 42);
+    EXPECT_EQ(a->GetTestInteger()->GetValue(), 666);
+    EXPECT_FLOAT_EQ(a->GetClearDepth(), 0.0f);
+}
+
+TEST(EffectBase, FitViewportMatchesTheRendererRule) {
+    FakeWindow wide;
+    wide.width = 800;
+    wide.height = 300;  // wider than 16:9: pillarboxed
+    const float pos[2] = {0.0f, 0.0f}, size[2] = {1.0f, 1.0f};
+    float p[2], s[2];
+    ScriptObjectEffect::FitViewport(&wide, pos, size, p, s);
+    EXPECT_FLOAT_EQ(s[0], (16.0f / 9.0f) / (800.0f / 300.0f));
+    EXPECT_FLOAT_EQ(p[0], (1.0f - s[0]) / 2.0f);
+    EXPECT_FLOAT_EQ(p[1], 0.0f);
+    EXPECT_FLOAT_EQ(s[1], 1.0f);
+    FakeWindow same;
+    same.width = 1280;
+    same.height = 720;
+    ScriptObjectEffect::FitViewport(&same, pos, size, p, s);
+    EXPECT_FLOAT_EQ(s[0], 1.0f);
+    EXPECT_FLOAT_EQ(s[1], 1.0f);
+}
+
+TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {
+    EXPECT_EXIT(
+        {
+            EffectHarness h;
+            h.Load("<demo end=\"10\"><texture id=\"tex\" src=\"a.png\"/>"
+                   "<effect_null id=\"fx\" render_target=\"tex\"/></demo>");
+            h.Frame(0.0f);
+        },
+        ::testing::ExitedWithCode(255), "ERROR: Render target \"tex\" not found for effect \\(fx\\)\\.");
+    EXPECT_EXIT(
+        {
+            EffectHarness h;
+            h.Load("<demo end=\"10\"><effect_null id=\"fx\" render_target=\"nowhere\"/></demo>");
+            h.Frame(0.0f);
+        },
+        ::testing::ExitedWithCode(255), "ERROR: Render target \"nowhere\" not found for effect \\(fx\\)\\.");
+    // An existing render target, active or not, is accepted; a target without a buffer leaves
+    // the effect drawing on the window.
+    EXPECT_EXIT(
+        {
+            EffectHarness h;
+            h.Load("<demo end=\"10\"><part id=\"later\" start=\"5\" end=\"6\"><render_target id=\"rt\"/></part>"
+                   "<effect_null id=\"fx\" render_target=\"later.rt\"/></demo>");
+            h.Frame(0.0f);
+            std::exit(h.renderer.Contains("SetRenderTarget target") ? 3 : 4);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
