@@ -82,6 +82,11 @@ void onexitCallback() {
     DestroySoundEngine();
     LogMessage(LOG_INFO, "* Destroying renderer..");
     DestroyRenderer();
+    if (IUserInterface* ui = GetUserInterface()) {
+        const double seconds = ui->GetElapsedTime();
+        LogMessage(LOG_TRACE, "Frames rendered: ", ui->GetRenderCount());
+        if (seconds > 0.0) LogMessage(LOG_TRACE, "Average frames per second: ", ui->GetRenderCount() / seconds);
+    }
     LogMessage(LOG_INFO, "* Destroying user interface..");
     DestroyUserInterface();
     if (Loader* loader = GetLoader()) {

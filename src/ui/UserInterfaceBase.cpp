@@ -88,6 +88,11 @@ void UserInterfaceBase::FrameUpdate() {
 void UserInterfaceBase::FrameRender() {
     if (framework_) framework_->Render();
     ++renderCount_;
+    if (renderCount_ == 1) {
+        // Monotonic clock reading, so tools can measure the time from launch to first frame.
+        LogMessage(LOG_TRACE, "First frame rendered at monotonic microsecond ",
+                   static_cast<unsigned long long>(NowMicroseconds()));
+    }
     ++fpsFrames_;
     const uint64_t now = NowMicroseconds();
     if (now - lastFpsInstant_ > 1000000u) {
