@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -245,4 +247,90 @@ TEST(EffectsE2E, UnknownNamesEndTheRunWithTheirMessage) {
         // The shut-down after a fatal error still releases the sprite's program.
         EXPECT_EQ(r.output.find("undeleted"), std::string::npos) << r.output;
     }
+}
+
+namespace {
+
+// type -> "name (type) access" for every parameter.
+using Reference = std::map<std::string, std::set<std::string>>;
+
+Reference ParseScriptHelp(const std::string& text) {
+    Reference reference;
+    std::istringstream in(text);
+    std::string line, type, access;
+    while (std::getline(in, line)) {
+        if (line.rfind("Script object help: ", 0) == 0) {
+            type = line.substr(20);
+            reference[type];
+        } else if (line == "Init-only input parameters:") {
+            access = "init-only";
+        } else if (line == "Read/write parameters:") {
+            access = "read/write";
+        } else if (line == "* Read-only output parameters:") {
+            access = "read-only";
+        } else if (!type.empty() && line.rfind("- ", 0) == 0) {
+            reference[type].insert(line.substr(2) + " " + access);
+        }
+    }
+    return reference;
+}
+
+// "### `type`" headings and "| `name` | type | access | ..." rows.
+Reference ParseReadme(const std::string& text) {
+    Reference reference;
+    std::istringstream in(text);
+    std::string line, type;
+    while (std::getline(in, line)) {
+        if (line.rfind("### `", 0) == 0) {
+            type = line.substr(5, line.find('`', 5) - 5);
+            reference[type];
+        } else if (!type.empty() && line.rfind("| `", 0) == 0) {
+            std::vector<std::string> cells;
+            std::istringstream row(line.substr(1));
+            std::string cell;
+            while (std::getline(row, cell, '|') && cells.size() < 3) {
+                cell.erase(0, cell.find_first_not_of(' '));
+                cell.erase(cell.find_last_not_of(' ') + 1);
+                cells.push_back(cell);
+            }
+            if (cells.size() == 3 && cells[0].size() > 2)
+                reference[type].insert(cells[0].substr(1, cells[0].size() - 2) + " (" + cells[1] + ") " + cells[2]);
+        }
+    }
+    return reference;
+}
+
+}  // namespace
+
+TEST(EffectsE2E, ReadmeReferenceMatchesScriptHelp) {
+    // TATAMIX_README lets the check itself be tried on another file.
+    const char* path = std::getenv("TATAMIX_README");
+    std::ifstream in(path ? std::string(path) : std::string(TATAMIX_SOURCE_DIR) + "/README.md");
+    std::stringstream readme;
+    readme << in.rdbuf();
+    const std::string text = readme.str();
+    const size_t begin = text.find("<!-- script-reference:begin -->");
+    const size_t end = text.find("<!-- script-reference:end -->");
+    if (begin == std::string::npos || end == std::string::npos || end < begin)
+        GTEST_SKIP() << "README.md has no script reference section yet";
+
+    ShowDirectory show("<demo end=\"1\"/>");
+    ProcessResult r = show.Run({"-scripthelp", "-res", "320x180"});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    const Reference help = ParseScriptHelp(r.output);
+    const Reference documented = ParseReadme(text.substr(begin, end - begin));
+    ASSERT_FALSE(help.empty());
+    // Every type and parameter on both sides, with the same type and access.
+    for (const auto& entry : help) {
+        auto it = documented.find(entry.first);
+        if (it == documented.end()) {
+            ADD_FAILURE() << "README lacks type " << entry.first;
+            continue;
+        }
+        for (const std::string& p : entry.second)
+            EXPECT_TRUE(it->second.count(p)) << entry.first << ": README lacks " << p;
+        for (const std::string& p : it->second)
+            EXPECT_TRUE(entry.second.count(p)) << entry.first << ": help lacks " << p;
+    }
+    for (const auto& entry : documented) EXPECT_TRUE(help.count(entry.first)) << "help lacks type " << entry.first;
 }
