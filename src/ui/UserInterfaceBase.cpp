@@ -83,6 +83,7 @@ void UserInterfaceBase::FrameUpdate() {
     mouseDrag_[0] = mouseDrag_[1] = 0.0f;
     lastUpdateInstant_ = now;
     ++updateCount_;
+    captureDue_ = true;
 }
 
 void UserInterfaceBase::FrameRender() {
@@ -100,7 +101,10 @@ void UserInterfaceBase::FrameRender() {
         lastFpsInstant_ = now;
         fpsFrames_ = 0;
     }
-    if (capture_) {
+    // GLUT may draw before the first update (the window's first expose) and again on later
+    // exposes; only the render that follows an update is a frame of the show.
+    if (capture_ && captureDue_) {
+        captureDue_ = false;
         if (!capture_->WriteFrame(captureFrame_, width_, height_)) {
             LogMessage(LOG_ERROR, "Writing captured frame failed.");
             std::exit(1);

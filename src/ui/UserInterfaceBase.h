@@ -98,4 +98,5 @@ private:
     void* renderingContext_ = nullptr;
     std::unique_ptr<FrameCapture> capture_;
     uint32_t captureFrame_ = 0;
+    bool captureDue_ = false;
 };
