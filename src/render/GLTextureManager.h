@@ -98,5 +98,5 @@ private:
     uint64_t m_totalSize = 0;
     uint32_t m_totalReferences = 0;
     TextureRecord m_current;
-    const TextureRecord m_defaults;
+    const TextureRecord m_defaults{};
 };
