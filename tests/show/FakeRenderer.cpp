@@ -32,7 +32,7 @@ int FakeRenderer::Find(const std::string& prefix) const {
 }
 
 void FakeRenderer::Log(const std::string& name, const float* values, int count) {
-    calls.push_back(name + Numbers(values, count));
+    if (record) calls.push_back(name + Numbers(values, count));
 }
 
 void FakeRenderer::SetViewport(const float* position, const float* size) {
@@ -41,25 +41,30 @@ void FakeRenderer::SetViewport(const float* position, const float* size) {
 }
 
 void FakeRenderer::SetOrtho(float left, float right, float top, float bottom, float zNear, float zFar) {
+    if (!record) return;
     const float v[6] = {left, right, top, bottom, zNear, zFar};
     Log("SetOrtho", v, 6);
 }
 
 void FakeRenderer::SetScissor(bool enable, const float* position, const float* size) {
+    if (!record) return;
     const float v[4] = {position[0], position[1], size[0], size[1]};
     Log(std::string("SetScissor ") + (enable ? "1" : "0") + Numbers(v, 4));
 }
 
 void FakeRenderer::SetBlend(bool enable, uint32_t source, uint32_t destination) {
+    if (!record) return;
     Log(std::string("SetBlend ") + (enable ? "1 " : "0 ") + std::to_string(source) + " " +
         std::to_string(destination));
 }
 
 void FakeRenderer::EnableTexture(uint32_t unit, bool enable, uint32_t t) {
+    if (!record) return;
     Log("EnableTexture " + std::to_string(unit) + (enable ? " 1 " : " 0 ") + std::to_string(t));
 }
 
 void FakeRenderer::BindTexture(uint32_t unit, uint32_t texture, uint32_t t) {
+    if (!record) return;
     Log("BindTexture " + std::to_string(unit) + " " + std::to_string(texture) + " " + std::to_string(t));
 }
 
@@ -117,6 +122,7 @@ void FakeRenderer::SetRenderTarget(IRenderTarget* t) {
 
 void FakeRenderer::DrawSprite(const float* position, const float* size, float horizontalScale, float angle,
                               const float* color, uint32_t texCoordSets, const float* texRects) {
+    if (!record) return;
     SpriteCall call{};
     call.position[0] = position[0];
     call.position[1] = position[1];

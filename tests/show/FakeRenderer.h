@@ -27,6 +27,8 @@ public:
     uint32_t programToReturn = 0;
     float textureAspect = 1.0f;
     int liveTextures = 0;
+    // Off: a no-op renderer for timing the work around the driver.
+    bool record = true;
 
     bool Contains(const std::string& call) const;
     // Index of the first call starting with the prefix, or -1.
@@ -44,8 +46,12 @@ public:
     uint32_t GetLightCount() override { return 8; }
     void SetClearColor(const float* c) override { Log("SetClearColor", c, 4); }
     void SetClearDepth(float depth) override { Log("SetClearDepth", &depth, 1); }
-    void Clear(uint32_t flags) override { Log("Clear " + std::to_string(flags)); }
-    void SetWriteMask(uint32_t flags) override { Log("SetWriteMask " + std::to_string(flags)); }
+    void Clear(uint32_t flags) override {
+        if (record) Log("Clear " + std::to_string(flags));
+    }
+    void SetWriteMask(uint32_t flags) override {
+        if (record) Log("SetWriteMask " + std::to_string(flags));
+    }
     void SetViewport(const float* position, const float* size) override;
     void LoadProjectionIdentity() override {}
     void SetFrustum(float, float, float, float, float, float) override {}
@@ -100,7 +106,9 @@ public:
     uint32_t LoadNormalMapFromHeightField(Loader*, const std::string&) override { return 0; }
     uint32_t LoadProgram(Loader*, const std::string& vertex, const std::string& fragment) override;
     void FreeProgram(uint32_t program) override { Log("FreeProgram " + std::to_string(program)); }
-    void UseProgram(uint32_t program) override { Log("UseProgram " + std::to_string(program)); }
+    void UseProgram(uint32_t program) override {
+        if (record) Log("UseProgram " + std::to_string(program));
+    }
     GLRenderTarget* CreateRenderTarget(uint32_t width, uint32_t height, float aspect, uint32_t wrapS,
                                        uint32_t wrapT, uint32_t mag, uint32_t min, const float* border) override;
     GLRenderTarget* CreateRenderTargetNoDepth(uint32_t, uint32_t, float, uint32_t, uint32_t, uint32_t, uint32_t,
@@ -137,7 +145,9 @@ public:
     void DrawBox(const float*, const float*) override {}
 
 private:
-    void Log(const std::string& line) { calls.push_back(line); }
+    void Log(const std::string& line) {
+        if (record) calls.push_back(line);
+    }
     void Log(const std::string& name, const float* values, int count);
 };
 
