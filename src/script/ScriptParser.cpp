@@ -108,6 +108,9 @@ ScriptNode* ScriptParser::Parse(const char* text, size_t length) {
         return nullptr;
     }
 
+    // TinyXML's position tracking peeks up to a few bytes past a UTF-8 lead byte, even at the
+    // very end of the text; zero padding keeps those reads inside the buffer.
+    source.append(4, '\0');
     TiXmlDocument document;
     document.Parse(source.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (document.Error()) {
