@@ -16,8 +16,8 @@
 #include <sstream>
 #include <string>
 
-#include "FakeRenderer.h"
 #include "EffectTestSupport.h"
+#include "FakeRenderer.h"
 #include "base/Log.h"
 #include "io/Loader.h"
 #include "script/DemoFramework.h"
@@ -25,7 +25,9 @@
 #include "show/EffectSprite.h"
 #include "sound/ISoundEngine.h"
 
-ISoundEngine* GetSoundEngine() { return nullptr; }
+ISoundEngine* GetSoundEngine() {
+    return nullptr;
+}
 
 namespace {
 
@@ -46,7 +48,8 @@ std::string Script() {
         const float phase = static_cast<float>(i) * 0.37f;
         const float x = -1.6f + 3.2f * static_cast<float>(i % 20) / 19.0f;
         const float y = -0.9f + 1.8f * static_cast<float>(i / 20) / 9.0f;
-        s << "<envelope id=\"e" << i << "\" interpolation=\"linear\" env_time=\"*p.time\" post_behavior=\"repeat\">"
+        s << "<envelope id=\"e" << i
+          << "\" interpolation=\"linear\" env_time=\"*p.time\" post_behavior=\"repeat\">"
           << "<keyframe t=\"0\" v=\"" << x << ", " << y << ", 0, 0.3\"/>"
           << "<keyframe t=\"1\" v=\"" << x + 0.1f << ", " << y - 0.1f << ", 180, 0.9\"/>"
           << "<keyframe t=\"2\" v=\"" << x << ", " << y << ", 360, 0.3\"/></envelope>\n"
@@ -82,12 +85,14 @@ int main() {
     if (!dir) return 1;
     const std::string root = dir;
     const std::string data = root + "/data/";
-    if (system(("mkdir -p '" + data + "' && ln -s '" TATAMIX_SOURCE_DIR "/data/GLSL' '" + data + "GLSL'").c_str()) != 0)
+    if (system(("mkdir -p '" + data + "' && ln -s '" TATAMIX_SOURCE_DIR "/data/GLSL' '" + data + "GLSL'")
+                   .c_str()) != 0)
         return 1;
     std::ofstream(data + "script.xml") << Script();
 
     // 1. The real program.
-    const std::string command = "cd '" + root + "' && '" TATAMIX_BIN "' -debug -d data -res 1280x720 -seed 1 > run.txt 2>&1";
+    const std::string command =
+        "cd '" + root + "' && '" TATAMIX_BIN "' -debug -d data -res 1280x720 -seed 1 > run.txt 2>&1";
     const int status = system(command.c_str());
     const std::string debug = ReadAll(root + "/debug.txt");
     const double fps = AfterLabel(debug, "Average frames per second: ");
@@ -142,6 +147,7 @@ int main() {
                 100.0 * updateMs / frameMs);
     std::printf("  effect render work, no driver: %8.3f ms  (%.1f%% of the frame)\n", renderMs,
                 100.0 * renderMs / frameMs);
-    std::printf("  outside the GL driver:         %8.1f%% of the frame\n", 100.0 * (updateMs + renderMs) / frameMs);
+    std::printf("  outside the GL driver:         %8.1f%% of the frame\n",
+                100.0 * (updateMs + renderMs) / frameMs);
     return 0;
 }

@@ -20,7 +20,9 @@ void EffectNull::Activate() {
     if (GetAutoStart()) StartEffect();
 }
 
-void EffectNull::Deactivate() { StopEffect(); }
+void EffectNull::Deactivate() {
+    StopEffect();
+}
 
 void EffectNull::HandleEvent(ScriptEvent* event) {
     if (event->name == "Start") {
@@ -30,6 +32,8 @@ void EffectNull::HandleEvent(ScriptEvent* event) {
     }
 }
 
-void EffectNull::Update(float, float) { m_frames.Write() = 42; }
+void EffectNull::Update(float, float) {
+    m_frames.Write() = 42;
+}
 
 void EffectNull::Render() {}

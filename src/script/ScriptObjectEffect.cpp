@@ -25,8 +25,9 @@ ScriptObjectEffect::ScriptObjectEffect(DemoFramework* framework, const std::stri
     m_viewportPos =
         AddVector2Parameter("viewport_pos", ACCESS_READ_WRITE, 0.0f, 0.0f,
                             "Screen space position of the viewport where effects renders it's output.");
-    m_viewportSize = AddVector2Parameter("viewport_size", ACCESS_READ_WRITE, 1.0f, 1.0f,
-                                         "Screen space size of the viewport where effect renders it's output.");
+    m_viewportSize =
+        AddVector2Parameter("viewport_size", ACCESS_READ_WRITE, 1.0f, 1.0f,
+                            "Screen space size of the viewport where effect renders it's output.");
     m_clearColorBuffer = AddBooleanParameter("clear_color_buffer", ACCESS_READ_WRITE, true,
                                              "Defines if effect clears it's color buffer before rendering.");
     m_clearColor = AddColor4Parameter("clear_color", ACCESS_READ_WRITE, 0.0f, 0.0f, 0.0f, 0.0f,
@@ -131,11 +132,27 @@ void ScriptObjectEffect::SetClearDefaults(const float* color, bool clearColorBuf
     m_clearDepthBuffer->SetValue(clearDepthBuffer);
 }
 
-bool ScriptObjectEffect::GetAutoStart() const { return m_autoStart->GetValue(); }
-const std::string& ScriptObjectEffect::GetRenderTargetName() const { return m_renderTarget->GetValue(); }
-void ScriptObjectEffect::GetViewportPos(float* out) const { m_viewportPos->GetValue(out); }
-void ScriptObjectEffect::GetViewportSize(float* out) const { m_viewportSize->GetValue(out); }
-bool ScriptObjectEffect::GetClearColorBuffer() const { return m_clearColorBuffer->GetValue(); }
-void ScriptObjectEffect::GetClearColor(float* out) const { m_clearColor->GetValue(out); }
-bool ScriptObjectEffect::GetClearDepthBuffer() const { return m_clearDepthBuffer->GetValue(); }
-float ScriptObjectEffect::GetClearDepth() const { return m_clearDepth->GetValue(); }
+bool ScriptObjectEffect::GetAutoStart() const {
+    return m_autoStart->GetValue();
+}
+const std::string& ScriptObjectEffect::GetRenderTargetName() const {
+    return m_renderTarget->GetValue();
+}
+void ScriptObjectEffect::GetViewportPos(float* out) const {
+    m_viewportPos->GetValue(out);
+}
+void ScriptObjectEffect::GetViewportSize(float* out) const {
+    m_viewportSize->GetValue(out);
+}
+bool ScriptObjectEffect::GetClearColorBuffer() const {
+    return m_clearColorBuffer->GetValue();
+}
+void ScriptObjectEffect::GetClearColor(float* out) const {
+    m_clearColor->GetValue(out);
+}
+bool ScriptObjectEffect::GetClearDepthBuffer() const {
+    return m_clearDepthBuffer->GetValue();
+}
+float ScriptObjectEffect::GetClearDepth() const {
+    return m_clearDepth->GetValue();
+}

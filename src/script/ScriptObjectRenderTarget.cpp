@@ -37,31 +37,39 @@ ScriptObjectRenderTarget::ScriptObjectRenderTarget(DemoFramework* framework, con
     m_width = AddIntegerParameter("width", ACCESS_INIT_ONLY, 512, "Buffer width in pixels. Default=512.");
     m_height = AddIntegerParameter("height", ACCESS_INIT_ONLY, 512, "Buffer height in pixels. Default=512.");
     IUserInterface* window = GetUserInterface();
-    m_aspect = AddFloatParameter("aspect", ACCESS_INIT_ONLY, window ? window->GetAspectRatio() : 16.0f / 9.0f,
-                                 "X/y aspect ratio used when rendering to this buffer. Notice that this is not "
-                                 "the aspect ratio width/height.");
+    m_aspect =
+        AddFloatParameter("aspect", ACCESS_INIT_ONLY, window ? window->GetAspectRatio() : 16.0f / 9.0f,
+                          "X/y aspect ratio used when rendering to this buffer. Notice that this is not "
+                          "the aspect ratio width/height.");
     m_wrapU = AddStringParameter("wrap_u", ACCESS_INIT_ONLY, "repeat",
                                  std::string("Horizontal wrapping mode when used as texture. ") + kWrapHelp);
     m_wrapV = AddStringParameter("wrap_v", ACCESS_INIT_ONLY, "repeat",
                                  std::string("Vertical wrapping mode when used as texture. ") + kWrapHelp);
-    m_filter = AddStringParameter("filter", ACCESS_INIT_ONLY, "linear",
-                                  "Filtering mode when used as texture. Accepted values: \"linear\", \"nearest\".");
+    m_filter =
+        AddStringParameter("filter", ACCESS_INIT_ONLY, "linear",
+                           "Filtering mode when used as texture. Accepted values: \"linear\", \"nearest\".");
     m_borderColor = AddColor4Parameter("border_color", ACCESS_INIT_ONLY, 0.0f, 0.0f, 0.0f, 0.0f,
                                        "Border color when used as texture.");
     m_texId = AddIntegerParameter("tex_id", ACCESS_READ_ONLY, 0,
                                   "Texture ID for using this buffer as texture for effects.");
 }
 
-ScriptObjectRenderTarget::~ScriptObjectRenderTarget() { DeleteTarget(); }
+ScriptObjectRenderTarget::~ScriptObjectRenderTarget() {
+    DeleteTarget();
+}
 
 ScriptObject* ScriptObjectRenderTarget::Create(DemoFramework* framework, const std::string& id,
                                                ScriptObject* parent, float start, float end) {
     return new ScriptObjectRenderTarget(framework, id, parent, start, end);
 }
 
-IRenderTarget* ScriptObjectRenderTarget::GetRenderTarget() const { return m_target; }
+IRenderTarget* ScriptObjectRenderTarget::GetRenderTarget() const {
+    return m_target;
+}
 
-int32_t ScriptObjectRenderTarget::GetTextureId() const { return m_texId->GetValue(); }
+int32_t ScriptObjectRenderTarget::GetTextureId() const {
+    return m_texId->GetValue();
+}
 
 bool ScriptObjectRenderTarget::HasInitEvent() const {
     for (const auto& entry : m_events) {
@@ -76,7 +84,9 @@ void ScriptObjectRenderTarget::Activate() {
     if (!m_target && !HasInitEvent()) CreateTarget();
 }
 
-void ScriptObjectRenderTarget::Deactivate() { DeleteTarget(); }
+void ScriptObjectRenderTarget::Deactivate() {
+    DeleteTarget();
+}
 
 void ScriptObjectRenderTarget::HandleEvent(ScriptEvent* event) {
     if (event->name == "Init") CreateTarget();
@@ -101,8 +111,8 @@ void ScriptObjectRenderTarget::CreateTarget() {
     // A negative size from the script would wrap to a huge unsigned one.
     const int32_t width = m_width->GetValue(), height = m_height->GetValue();
     if (width <= 0 || height <= 0) {
-        LogMessage(LOG_ERROR, "ScriptObjectRenderTarget: Invalid render target size: " + std::to_string(width) +
-                                  "x" + std::to_string(height));
+        LogMessage(LOG_ERROR, "ScriptObjectRenderTarget: Invalid render target size: " +
+                                  std::to_string(width) + "x" + std::to_string(height));
         return;
     }
     float border[4];

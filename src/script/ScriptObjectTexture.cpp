@@ -54,20 +54,24 @@ bool ScriptObjectTexture::TranslateFilter(const std::string& text, uint32_t* val
 }
 
 bool ScriptObjectTexture::TranslateFormat(const std::string& text, uint32_t* value) {
-    static const NamedValue table[] = {{"rgb", FORMAT_RGB},     {"rgba", FORMAT_RGBA},
-                                       {"luminance", FORMAT_LUMINANCE}, {"intensity", FORMAT_INTENSITY},
-                                       {"alpha", FORMAT_ALPHA}, {"red", FORMAT_RED},
-                                       {"green", FORMAT_GREEN}, {"blue", FORMAT_BLUE}};
+    static const NamedValue table[] = {{"rgb", FORMAT_RGB},
+                                       {"rgba", FORMAT_RGBA},
+                                       {"luminance", FORMAT_LUMINANCE},
+                                       {"intensity", FORMAT_INTENSITY},
+                                       {"alpha", FORMAT_ALPHA},
+                                       {"red", FORMAT_RED},
+                                       {"green", FORMAT_GREEN},
+                                       {"blue", FORMAT_BLUE}};
     return Lookup(table, text, value);
 }
 
-ScriptObjectTexture::ScriptObjectTexture(DemoFramework* framework, const std::string& id, ScriptObject* parent,
-                                         float start, float end)
+ScriptObjectTexture::ScriptObjectTexture(DemoFramework* framework, const std::string& id,
+                                         ScriptObject* parent, float start, float end)
     : ScriptObject(framework, id, "texture", parent, start, end, ACCESS_READ_ONLY) {
     m_description = "Static texture loaded from bitmap resource file.";
-    m_src = AddStringParameter(
-        "src", ACCESS_INIT_ONLY, "",
-        "Texture bitmap filename. Accepted formats are JPEG and PNG (8 bit grey, 24 bit RGB, and 32 bit RGBA).");
+    m_src = AddStringParameter("src", ACCESS_INIT_ONLY, "",
+                               "Texture bitmap filename. Accepted formats are JPEG and PNG (8 bit grey, 24 "
+                               "bit RGB, and 32 bit RGBA).");
     m_dimension = AddStringParameter("dimension", ACCESS_INIT_ONLY, "2d",
                                      "Texture dimension. Accepted values: \"2d\", \"1d\".");
     m_format = AddStringParameter("format", ACCESS_INIT_ONLY, "rgba",
@@ -103,7 +107,8 @@ ScriptObjectTexture::ScriptObjectTexture(DemoFramework* framework, const std::st
     m_colorBias = AddColor4Parameter("color_bias", ACCESS_INIT_ONLY, 0.0f, 0.0f, 0.0f, 0.0f,
                                      "Pixel transfer color bias. Default=(0.0, 0.0, 0.0, 0.0)");
     m_aspect = AddFloatParameter("aspect", ACCESS_READ_ONLY, 1.0f, "Source bitmap's original aspect ratio.");
-    m_texId = AddIntegerParameter("tex_id", ACCESS_READ_ONLY, 0, "Texture ID for using this texture in effects.");
+    m_texId =
+        AddIntegerParameter("tex_id", ACCESS_READ_ONLY, 0, "Texture ID for using this texture in effects.");
 }
 
 ScriptObjectTexture::~ScriptObjectTexture() {
@@ -112,20 +117,25 @@ ScriptObjectTexture::~ScriptObjectTexture() {
     FreeHeldTexture();
 }
 
-ScriptObject* ScriptObjectTexture::Create(DemoFramework* framework, const std::string& id, ScriptObject* parent,
-                                          float start, float end) {
+ScriptObject* ScriptObjectTexture::Create(DemoFramework* framework, const std::string& id,
+                                          ScriptObject* parent, float start, float end) {
     return new ScriptObjectTexture(framework, id, parent, start, end);
 }
 
-int32_t ScriptObjectTexture::GetTextureId() const { return m_texId->GetValue(); }
+int32_t ScriptObjectTexture::GetTextureId() const {
+    return m_texId->GetValue();
+}
 
 void ScriptObjectTexture::FreeHeldTexture() {
     if (m_texId->GetValue() == 0) return;
-    if (IRenderer* renderer = GetRenderer()) renderer->FreeTexture(static_cast<uint32_t>(m_texId->GetValue()));
+    if (IRenderer* renderer = GetRenderer())
+        renderer->FreeTexture(static_cast<uint32_t>(m_texId->GetValue()));
     m_texId->SetValue(0);
 }
 
-void ScriptObjectTexture::Deactivate() { FreeHeldTexture(); }
+void ScriptObjectTexture::Deactivate() {
+    FreeHeldTexture();
+}
 
 void ScriptObjectTexture::HandleEvent(ScriptEvent* event) {
     if (event->name != "Init") return;
@@ -136,9 +146,12 @@ void ScriptObjectTexture::HandleEvent(ScriptEvent* event) {
     uint32_t format, wrapU, wrapV, wrapW, filter;
     if (!TranslateFormat(m_format->GetValue(), &format))
         Fatal(prefix + "Unknown format value: " + m_format->GetValue());
-    if (!TranslateWrap(m_wrapU->GetValue(), &wrapU)) Fatal(prefix + "Unknown wrap_u value: " + m_wrapU->GetValue());
-    if (!TranslateWrap(m_wrapV->GetValue(), &wrapV)) Fatal(prefix + "Unknown wrap_v value: " + m_wrapV->GetValue());
-    if (!TranslateWrap(m_wrapW->GetValue(), &wrapW)) Fatal(prefix + "Unknown wrap_w value: " + m_wrapW->GetValue());
+    if (!TranslateWrap(m_wrapU->GetValue(), &wrapU))
+        Fatal(prefix + "Unknown wrap_u value: " + m_wrapU->GetValue());
+    if (!TranslateWrap(m_wrapV->GetValue(), &wrapV))
+        Fatal(prefix + "Unknown wrap_v value: " + m_wrapV->GetValue());
+    if (!TranslateWrap(m_wrapW->GetValue(), &wrapW))
+        Fatal(prefix + "Unknown wrap_w value: " + m_wrapW->GetValue());
     if (!TranslateFilter(m_filter->GetValue(), &filter))
         Fatal(prefix + "Unknown filter value: " + m_filter->GetValue());
     uint32_t mipmapFilter = MIPMAP_NONE;
@@ -151,7 +164,8 @@ void ScriptObjectTexture::HandleEvent(ScriptEvent* event) {
 
     // Checked before any renderer call, so a bad value never leaves parameters half applied.
     const std::string& dimension = m_dimension->GetValue();
-    if (dimension != "2d" && dimension != "1d") Fatal(prefix + "Unknown texture dimension value: " + dimension);
+    if (dimension != "2d" && dimension != "1d")
+        Fatal(prefix + "Unknown texture dimension value: " + dimension);
 
     IRenderer* renderer = GetRenderer();
     if (!renderer) return;
@@ -166,8 +180,8 @@ void ScriptObjectTexture::HandleEvent(ScriptEvent* event) {
     renderer->SetTextureFilter(filter, filter, mipmapFilter);
     renderer->SetTextureBorderColor(border);
     renderer->SetTexturePriority(m_priority->GetValue());
-    renderer->SetTextureLod(m_mipmapMinLod->GetValue(), m_mipmapMaxLod->GetValue(), m_mipmapBaseLevel->GetValue(),
-                            m_mipmapMaxLevel->GetValue());
+    renderer->SetTextureLod(m_mipmapMinLod->GetValue(), m_mipmapMaxLod->GetValue(),
+                            m_mipmapBaseLevel->GetValue(), m_mipmapMaxLevel->GetValue());
     renderer->SetPixelTransfer(scale, bias);
 
     const bool oneDimensional = dimension == "1d";

@@ -64,7 +64,9 @@ const char* const kFragmentShader = "GLSL/Special/Sprite.frag";
 
 }  // namespace
 
-uint32_t EffectSprite::SourceFactor(const std::string& name) { return FindFactor(kSourceFactors, name); }
+uint32_t EffectSprite::SourceFactor(const std::string& name) {
+    return FindFactor(kSourceFactors, name);
+}
 
 uint32_t EffectSprite::DestinationFactor(const std::string& name) {
     return FindFactor(kDestinationFactors, name);
@@ -84,25 +86,30 @@ EffectSprite::EffectSprite(DemoFramework* framework, const std::string& id, Scri
     m_autodir = AddStringParameter(
         "autodir", ACCESS_READ_WRITE, "disabled",
         "Auto direction mode. Accepted values: \"disabled\", \"point_to_target\", \"follow_path\".");
-    m_autodirTarget = AddVector2Parameter("autodir_target", ACCESS_READ_WRITE, 0.0f, 0.0f,
-                                          "Target's screen space position for point_to_target auto direction mode.");
+    m_autodirTarget =
+        AddVector2Parameter("autodir_target", ACCESS_READ_WRITE, 0.0f, 0.0f,
+                            "Target's screen space position for point_to_target auto direction mode.");
     m_color = AddColor4Parameter("color", ACCESS_READ_WRITE, 1.0f, 1.0f, 1.0f, 1.0f,
                                  "Sprite color. Default=(1.0, 1.0, 1.0, 1.0)");
-    m_aspect = AddFloatParameter("aspect", ACCESS_READ_WRITE, 0.0f,
-                                 "X/y aspect ratio. Default=0.0 takes aspect from texture bitmap's original aspect "
-                                 "ratio.");
-    m_unitAxis = AddStringParameter("unit_axis", ACCESS_READ_WRITE, "x",
-                                    "Sets main axis for sprite. Main axis is length of size, other depends on aspect. "
-                                    "Accepted values: \"x\", \"y\".");
+    m_aspect =
+        AddFloatParameter("aspect", ACCESS_READ_WRITE, 0.0f,
+                          "X/y aspect ratio. Default=0.0 takes aspect from texture bitmap's original aspect "
+                          "ratio.");
+    m_unitAxis =
+        AddStringParameter("unit_axis", ACCESS_READ_WRITE, "x",
+                           "Sets main axis for sprite. Main axis is length of size, other depends on aspect. "
+                           "Accepted values: \"x\", \"y\".");
     m_texId = AddIntegerParameter("tex_id", ACCESS_READ_WRITE, -1, "Texture ID for RGBA color texture.");
-    m_srcBlend = AddStringParameter(
-        "src_blend", ACCESS_READ_WRITE, "one",
-        "Source buffer blending mode. Accepted values: \"one\", \"zero\", \"src_alpha\", \"one_minus_src_alpha\", "
-        "\"dst_color\", \"one_minus_dst_color\", \"dst_alpha\", \"one_minus_dst_alpha\", \"src_alpha_saturate\".");
+    m_srcBlend = AddStringParameter("src_blend", ACCESS_READ_WRITE, "one",
+                                    "Source buffer blending mode. Accepted values: \"one\", \"zero\", "
+                                    "\"src_alpha\", \"one_minus_src_alpha\", "
+                                    "\"dst_color\", \"one_minus_dst_color\", \"dst_alpha\", "
+                                    "\"one_minus_dst_alpha\", \"src_alpha_saturate\".");
     m_dstBlend = AddStringParameter(
         "dst_blend", ACCESS_READ_WRITE, "zero",
         "Destination buffer blending mode. Accepted values: \"zero\", \"one\", \"src_color\", "
-        "\"one_minus_src_color\", \"src_alpha\", \"one_minus_src_alpha\", \"dst_alpha\", \"one_minus_dst_alpha\", "
+        "\"one_minus_src_color\", \"src_alpha\", \"one_minus_src_alpha\", \"dst_alpha\", "
+        "\"one_minus_dst_alpha\", "
         "\"src_alpha_saturate\".");
     m_texTl = AddVector2Parameter("tex_tl", ACCESS_READ_WRITE, 0.0f, 0.0f,
                                   "Texture coordinates for top-left corner. Default=(0.0, 0.0)");
@@ -112,7 +119,9 @@ EffectSprite::EffectSprite(DemoFramework* framework, const std::string& id, Scri
     SetClearDefaults(transparentBlack, false, 1.0f, false);
 }
 
-EffectSprite::~EffectSprite() { FreeProgram(); }
+EffectSprite::~EffectSprite() {
+    FreeProgram();
+}
 
 ScriptObject* EffectSprite::Create(DemoFramework* framework, const std::string& id, ScriptObject* parent,
                                    float start, float end) {
@@ -225,7 +234,8 @@ void EffectSprite::Render() {
         Fatal("EffectSprite: Unknown unit_axis value: ", unitAxis);
     }
     // (a, b, c, d) = (u left, v top, u right, v bottom): script y runs down, texture v up.
-    const float texRect[4] = {m_texTl->GetX(), 1.0f - m_texTl->GetY(), m_texBr->GetX(), 1.0f - m_texBr->GetY()};
+    const float texRect[4] = {m_texTl->GetX(), 1.0f - m_texTl->GetY(), m_texBr->GetX(),
+                              1.0f - m_texBr->GetY()};
 
     IRenderTarget* target = renderer->GetRenderTarget();
     const float a = target ? target->GetAspectRatio() : 16.0f / 9.0f;

@@ -21,7 +21,8 @@ public:
         uint32_t srcBlend;
     };
 
-    EffectSprite(DemoFramework* framework, const std::string& id, ScriptObject* parent, float start, float end);
+    EffectSprite(DemoFramework* framework, const std::string& id, ScriptObject* parent, float start,
+                 float end);
     ~EffectSprite() override;
 
     static ScriptObject* Create(DemoFramework* framework, const std::string& id, ScriptObject* parent,

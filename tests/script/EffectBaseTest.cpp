@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "show/EffectTestSupport.h"
 #include "script/EffectNull.h"
 #include "script/ScriptEvent.h"
 #include "script/ScriptObjectInteger.h"
+#include "show/EffectTestSupport.h"
 
 namespace {
 
@@ -24,8 +24,9 @@ void Send(ScriptObject* object, const char* name) {
 
 TEST(EffectBase, StartAndStopRegisterAtMostOnce) {
     EffectHarness h;
-    ASSERT_TRUE(h.Load("<demo end=\"10\"><part id=\"p\" start=\"1\" end=\"5\">"
-                       "<effect_null id=\"fx\"/></part></demo>"));
+    ASSERT_TRUE(
+        h.Load("<demo end=\"10\"><part id=\"p\" start=\"1\" end=\"5\">"
+               "<effect_null id=\"fx\"/></part></demo>"));
     auto* fx = dynamic_cast<EffectNull*>(h.Find("p.fx"));
     ASSERT_NE(fx, nullptr);
     IRenderable* renderable = fx;
@@ -61,9 +62,10 @@ TEST(EffectBase, StartAndStopRegisterAtMostOnce) {
 
 TEST(EffectBase, TimedEventsAndAutoStartOff) {
     EffectHarness h;
-    ASSERT_TRUE(h.Load("<demo end=\"10\"><effect_null id=\"fx\">"
-                       "<event id=\"Stop\" start=\"1\"/><event id=\"Start\" start=\"2\"/>"
-                       "<event id=\"Start\" start=\"2.5\"/></effect_null></demo>"));
+    ASSERT_TRUE(
+        h.Load("<demo end=\"10\"><effect_null id=\"fx\">"
+               "<event id=\"Stop\" start=\"1\"/><event id=\"Start\" start=\"2\"/>"
+               "<event id=\"Start\" start=\"2.5\"/></effect_null></demo>"));
     IRenderable* fx = dynamic_cast<EffectNull*>(h.Find("fx"));
     DemoFramework& fw = h.Framework();
     h.Frame(0.0f);
@@ -94,25 +96,27 @@ TEST(EffectBase, DeletingAStartedEffectLeavesTheFrameworkLists) {
 
 TEST(EffectBase, PreRenderBindsViewportAndClears) {
     EffectHarness h;
-    ASSERT_TRUE(h.Load("<demo end=\"10\">"
-                       "<effect_null id=\"a\"/>"
-                       "<effect_null id=\"b\" clear_color_buffer=\"false\" clear_depth_buffer=\"false\""
-                       " viewport_pos=\"0.5, 0.5\" viewport_size=\"0.5, 0.5\"/>"
-                       "<effect_null id=\"c\" clear_color=\"0.25, 0.5, 0.75, 1\" clear_depth_buffer=\"false\"/>"
-                       "</demo>"));
+    ASSERT_TRUE(
+        h.Load("<demo end=\"10\">"
+               "<effect_null id=\"a\"/>"
+               "<effect_null id=\"b\" clear_color_buffer=\"false\" clear_depth_buffer=\"false\""
+               " viewport_pos=\"0.5, 0.5\" viewport_size=\"0.5, 0.5\"/>"
+               "<effect_null id=\"c\" clear_color=\"0.25, 0.5, 0.75, 1\" clear_depth_buffer=\"false\"/>"
+               "</demo>"));
     h.Frame(0.0f);
     const std::vector<std::string> expected = {
         // a: defaults (transparent black, depth cleared to 0), whole picture, 320x240 letterboxed.
         // The framework selects the window before each effect, then the effect its own target.
-        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0 0 1 1", "SetClearColor 0 0 0 0",
-        "SetClearDepth 0", "SetScissor 1 0 0.125 1 0.75", "Clear 31", "SetScissor 0 0 0.125 1 0.75",
+        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0 0 1 1",
+        "SetClearColor 0 0 0 0", "SetClearDepth 0", "SetScissor 1 0 0.125 1 0.75", "Clear 31",
+        "SetScissor 0 0 0.125 1 0.75",
         // b: nothing to clear, still one Clear call with an empty mask.
-        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0.5 0.5 0.5 0.5", "SetScissor 1 0.5 0.0625 0.5 0.375",
-        "Clear 0", "SetScissor 0 0.5 0.0625 0.5 0.375",
+        "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0.5 0.5 0.5 0.5",
+        "SetScissor 1 0.5 0.0625 0.5 0.375", "Clear 0", "SetScissor 0 0.5 0.0625 0.5 0.375",
         // c: colour only.
         "SetRenderTarget target", "SetRenderTarget target", "ResetState", "SetViewport 0 0 1 1",
-        "SetClearColor 0.25 0.5 0.75 1",
-        "SetScissor 1 0 0.125 1 0.75", "Clear 15", "SetScissor 0 0 0.125 1 0.75"};
+        "SetClearColor 0.25 0.5 0.75 1", "SetScissor 1 0 0.125 1 0.75", "Clear 15",
+        "SetScissor 0 0 0.125 1 0.75"};
     EXPECT_EQ(h.renderer.calls, expected);
 
     // The double buffer advanced once per frame with the value written.
@@ -148,8 +152,9 @@ TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {
     EXPECT_EXIT(
         {
             EffectHarness h;
-            h.Load("<demo end=\"10\"><texture id=\"tex\" src=\"a.png\"/>"
-                   "<effect_null id=\"fx\" render_target=\"tex\"/></demo>");
+            h.Load(
+                "<demo end=\"10\"><texture id=\"tex\" src=\"a.png\"/>"
+                "<effect_null id=\"fx\" render_target=\"tex\"/></demo>");
             h.Frame(0.0f);
         },
         ::testing::ExitedWithCode(255), "ERROR: Render target \"tex\" not found for effect \\(fx\\)\\.");
@@ -165,8 +170,9 @@ TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {
     EXPECT_EXIT(
         {
             EffectHarness h;
-            h.Load("<demo end=\"10\"><part id=\"later\" start=\"5\" end=\"6\"><render_target id=\"rt\"/></part>"
-                   "<effect_null id=\"fx\" render_target=\"later.rt\"/></demo>");
+            h.Load(
+                "<demo end=\"10\"><part id=\"later\" start=\"5\" end=\"6\"><render_target id=\"rt\"/></part>"
+                "<effect_null id=\"fx\" render_target=\"later.rt\"/></demo>");
             h.Frame(0.0f);
             std::exit(h.renderer.Contains("SetRenderTarget target") ? 3 : 4);
         },

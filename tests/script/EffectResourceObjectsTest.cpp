@@ -32,37 +32,42 @@ TEST(ScriptObjectTextureDeathTest, UnknownNamesAndMissingSourceAreFatal) {
                 p + "Unknown wrap_w value: \n");
     EXPECT_EXIT(FirstFrame("<texture id=\"t\" src=\"a.png\" filter=\"bilinear\"/>"), kFatal,
                 p + "Unknown filter value: bilinear\n");
-    EXPECT_EXIT(FirstFrame("<texture id=\"t\" src=\"a.png\" mipmapping=\"true\" mipmap_filter=\"cubic\"/>"), kFatal,
-                p + "Unknown mipmap_filter value: cubic\n");
+    EXPECT_EXIT(FirstFrame("<texture id=\"t\" src=\"a.png\" mipmapping=\"true\" mipmap_filter=\"cubic\"/>"),
+                kFatal, p + "Unknown mipmap_filter value: cubic\n");
     EXPECT_EXIT(FirstFrame("<texture id=\"t\" src=\"a.png\" dimension=\"3d\"/>"), kFatal,
                 p + "Unknown texture dimension value: 3d\n");
     EXPECT_EXIT(FirstFrame("<texture id=\"t\" format=\"rgb\"/>"), kFatal, p + "Texture src not defined\\.\n");
 
     const std::string r = "ERROR: ScriptObjectRenderTarget::HandleEvent\\(\\): ";
-    EXPECT_EXIT(FirstFrame("<render_target id=\"rt\" wrap_u=\"x\"/>"), kFatal, r + "Unknown wrap_u value: x\n");
-    EXPECT_EXIT(FirstFrame("<render_target id=\"rt\" wrap_v=\"y\"/>"), kFatal, r + "Unknown wrap_v value: y\n");
+    EXPECT_EXIT(FirstFrame("<render_target id=\"rt\" wrap_u=\"x\"/>"), kFatal,
+                r + "Unknown wrap_u value: x\n");
+    EXPECT_EXIT(FirstFrame("<render_target id=\"rt\" wrap_v=\"y\"/>"), kFatal,
+                r + "Unknown wrap_v value: y\n");
     EXPECT_EXIT(FirstFrame("<render_target id=\"rt\" filter=\"LINEAR\"/>"), kFatal,
                 r + "Unknown filter value: LINEAR\n");
 }
 
 TEST(ScriptObjectTexture, InitLoadsWithParametersInOrderAndFreesOnceHeld) {
     EffectHarness h;
-    ASSERT_TRUE(h.Load("<demo end=\"10\"><part id=\"p\" end=\"5\">"
-                       "<texture id=\"t\" src=\"img/a.png\" format=\"luminance\" wrap_u=\"clamp\""
-                       " wrap_v=\"mirrored_repeat\" wrap_w=\"clamp_to_border\" filter=\"nearest\""
-                       " compression=\"true\" mipmapping=\"true\" mipmap_filter=\"linear\" priority=\"0.5\""
-                       " mipmap_minlod=\"-4\" mipmap_maxlod=\"8\" mipmap_baselevel=\"1\" mipmap_maxlevel=\"6\""
-                       " border_color=\"1, 0, 0, 1\" color_scale=\"0.5, 0.5, 0.5, 1\" color_bias=\"0.1, 0, 0, 0\">"
-                       "<event id=\"Init\" start=\"2\"/></texture>"
-                       "<texture id=\"nothing\"><event id=\"Other\" start=\"1\"/></texture>"
-                       "<texture id=\"quiet\" src=\"img/c.png\" mipmap_filter=\"anything\"/>"
-                       "</part></demo>"));
+    ASSERT_TRUE(
+        h.Load("<demo end=\"10\"><part id=\"p\" end=\"5\">"
+               "<texture id=\"t\" src=\"img/a.png\" format=\"luminance\" wrap_u=\"clamp\""
+               " wrap_v=\"mirrored_repeat\" wrap_w=\"clamp_to_border\" filter=\"nearest\""
+               " compression=\"true\" mipmapping=\"true\" mipmap_filter=\"linear\" priority=\"0.5\""
+               " mipmap_minlod=\"-4\" mipmap_maxlod=\"8\" mipmap_baselevel=\"1\" mipmap_maxlevel=\"6\""
+               " border_color=\"1, 0, 0, 1\" color_scale=\"0.5, 0.5, 0.5, 1\" color_bias=\"0.1, 0, 0, 0\">"
+               "<event id=\"Init\" start=\"2\"/></texture>"
+               "<texture id=\"nothing\"><event id=\"Other\" start=\"1\"/></texture>"
+               "<texture id=\"quiet\" src=\"img/c.png\" mipmap_filter=\"anything\"/>"
+               "</part></demo>"));
     h.renderer.textureAspect = 2.0f;
     h.Frame(0.0f);
     const std::vector<std::string> expected = {
-        "ResetTextureParameters", "SetTextureFlags 3", "SetTextureWrap 2 5 4", "SetTextureFilter 1 1 2",
-        "SetTextureBorderColor 1 0 0 1", "SetTexturePriority 0.5", "SetTextureLod -4 8 1 6",
-        "SetPixelTransfer 0.5 0.5 0.5 1 0.1 0 0 0", "LoadTexture2D img/a.png 3"};
+        "ResetTextureParameters",        "SetTextureFlags 3",
+        "SetTextureWrap 2 5 4",          "SetTextureFilter 1 1 2",
+        "SetTextureBorderColor 1 0 0 1", "SetTexturePriority 0.5",
+        "SetTextureLod -4 8 1 6",        "SetPixelTransfer 0.5 0.5 0.5 1 0.1 0 0 0",
+        "LoadTexture2D img/a.png 3"};
     ASSERT_GE(h.renderer.calls.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(h.renderer.calls.begin(), h.renderer.calls.begin() + 9), expected);
     // Without mipmapping the mipmap filter is neither checked nor used.
@@ -107,13 +112,14 @@ TEST(ScriptObjectTexture, OneDimensionalAndReleaseOnDestruction) {
 
 TEST(ScriptObjectRenderTarget, DefaultsAndCreation) {
     EffectHarness h;
-    ASSERT_TRUE(h.Load("<demo end=\"10\">"
-                       "<render_target id=\"a\" width=\"300\" height=\"200\" depth_buffer=\"false\"/>"
-                       "<render_target id=\"b\" aspect=\"1.5\" wrap_u=\"clamp_to_edge\" wrap_v=\"clamp\""
-                       " filter=\"nearest\" border_color=\"0, 1, 0, 1\"/>"
-                       "<render_target id=\"bare\"/>"
-                       "<render_target id=\"negative\" width=\"-5\"/>"
-                       "</demo>"));
+    ASSERT_TRUE(
+        h.Load("<demo end=\"10\">"
+               "<render_target id=\"a\" width=\"300\" height=\"200\" depth_buffer=\"false\"/>"
+               "<render_target id=\"b\" aspect=\"1.5\" wrap_u=\"clamp_to_edge\" wrap_v=\"clamp\""
+               " filter=\"nearest\" border_color=\"0, 1, 0, 1\"/>"
+               "<render_target id=\"bare\"/>"
+               "<render_target id=\"negative\" width=\"-5\"/>"
+               "</demo>"));
     h.Frame(0.0f);
     // Always with depth; the default aspect is the window's 16:9 whatever the pixel size.
     EXPECT_TRUE(h.renderer.Contains("CreateRenderTarget 300 200 1.77778 1 1 2 2 0 0 0 0"));

@@ -14,7 +14,9 @@ namespace {
 
 const float kPi = 3.14159265f;
 
-std::string Demo(const std::string& body) { return "<demo end=\"100\">" + body + "</demo>"; }
+std::string Demo(const std::string& body) {
+    return "<demo end=\"100\">" + body + "</demo>";
+}
 
 // Draws one sprite element for a frame and returns what reached DrawSprite.
 FakeRenderer::SpriteCall DrawOnce(const std::string& sprite, float textureAspect = 1.0f) {
@@ -66,8 +68,9 @@ TEST(EffectSprite, GeometryFollowsSizeAspectAndMainAxis) {
     EXPECT_FLOAT_EQ(y, 0.25f);
 
     // Texture rectangle: script y runs down.
-    c = DrawOnce("<sprite id=\"s\" tex_tl=\"0.25, 0.5\" tex_br=\"0.75, 1\" color=\"1, 0.5, 0.25, 0.5\""
-                 " pos=\"0.3, -0.2\"/>");
+    c = DrawOnce(
+        "<sprite id=\"s\" tex_tl=\"0.25, 0.5\" tex_br=\"0.75, 1\" color=\"1, 0.5, 0.25, 0.5\""
+        " pos=\"0.3, -0.2\"/>");
     EXPECT_FLOAT_EQ(c.texRect[0], 0.25f);
     EXPECT_FLOAT_EQ(c.texRect[1], 0.5f);
     EXPECT_FLOAT_EQ(c.texRect[2], 0.75f);
@@ -107,8 +110,9 @@ TEST(EffectSprite, AnglesAndAutoDirection) {
 
 TEST(EffectSprite, RenderStateAndProjection) {
     EffectHarness h;
-    ASSERT_TRUE(h.Load(Demo("<sprite id=\"s\" tex_id=\"12\" src_blend=\"src_alpha\""
-                            " dst_blend=\"one_minus_src_alpha\"/><sprite id=\"plain\"/>")));
+    ASSERT_TRUE(
+        h.Load(Demo("<sprite id=\"s\" tex_id=\"12\" src_blend=\"src_alpha\""
+                    " dst_blend=\"one_minus_src_alpha\"/><sprite id=\"plain\"/>")));
     h.Frame(0.0f);
     auto& calls = h.renderer.calls;
     // The sprite does not clear by default.
@@ -117,8 +121,8 @@ TEST(EffectSprite, RenderStateAndProjection) {
     EXPECT_EQ(h.renderer.Find("SetClearDepth"), -1);
     const int blend = h.renderer.Find("SetBlend");
     ASSERT_GE(blend, 0);
-    const std::vector<std::string> state = {"SetBlend 1 8 10",   "SetLighting 0",   "SetWriteMask 15",
-                                            "SetCulling 0",      "SetDepthTest 0",  "EnableTexture 0 1 2",
+    const std::vector<std::string> state = {"SetBlend 1 8 10",    "SetLighting 0",  "SetWriteMask 15",
+                                            "SetCulling 0",       "SetDepthTest 0", "EnableTexture 0 1 2",
                                             "BindTexture 0 12 2", "UseProgram 0"};
     ASSERT_GE(calls.size(), blend + state.size());
     EXPECT_EQ(std::vector<std::string>(calls.begin() + blend, calls.begin() + blend + state.size()), state);
@@ -148,7 +152,12 @@ TEST(EffectSprite, BlendChangesReachTheRenderOneFrameLater) {
     EXPECT_TRUE(h.renderer.Contains("SetBlend 1 3 4"));
 
     // Every accepted name maps to its code, on its own side only.
-    const char* both[] = {"zero", "one", "dst_alpha", "src_alpha", "one_minus_dst_alpha", "one_minus_src_alpha",
+    const char* both[] = {"zero",
+                          "one",
+                          "dst_alpha",
+                          "src_alpha",
+                          "one_minus_dst_alpha",
+                          "one_minus_src_alpha",
                           "src_alpha_saturate"};
     for (const char* name : both) {
         EXPECT_NE(EffectSprite::SourceFactor(name), 0u) << name;
@@ -169,10 +178,13 @@ TEST(EffectSpriteDeathTest, UnknownNamesEndTheRun) {
         h.Frame(0.0f);
         std::exit(0);
     };
-    EXPECT_EXIT(run("src_blend=\"src_color\""), fatal, "ERROR: EffectSprite: Unknown src_blend value: src_color\n");
-    EXPECT_EXIT(run("dst_blend=\"dst_color\""), fatal, "ERROR: EffectSprite: Unknown dst_blend value: dst_color\n");
+    EXPECT_EXIT(run("src_blend=\"src_color\""), fatal,
+                "ERROR: EffectSprite: Unknown src_blend value: src_color\n");
+    EXPECT_EXIT(run("dst_blend=\"dst_color\""), fatal,
+                "ERROR: EffectSprite: Unknown dst_blend value: dst_color\n");
     EXPECT_EXIT(run("angle_unit=\"grad\""), fatal, "ERROR: EffectSprite: Unknown angle_unit value: grad\n");
     EXPECT_EXIT(run("unit_axis=\"z\""), fatal, "ERROR: EffectSprite: Unknown unit_axis value: z\n");
     EXPECT_EXIT(run("autodir=\"spin\""), fatal, "ERROR: EffectSprite: Unknown autodir value: spin\n");
-    EXPECT_EXIT(run("angle_unit=\"rad\" unit_axis=\"y\" autodir=\"follow_path\""), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(run("angle_unit=\"rad\" unit_axis=\"y\" autodir=\"follow_path\""), testing::ExitedWithCode(0),
+                "");
 }

@@ -23,7 +23,9 @@ const auto* g_environment = ::testing::AddGlobalTestEnvironment(new LogToStderr)
 }  // namespace
 
 // No audio in these tests.
-ISoundEngine* GetSoundEngine() { return nullptr; }
+ISoundEngine* GetSoundEngine() {
+    return nullptr;
+}
 
 EffectHarness::EffectHarness() {
     char pattern[] = "/tmp/tatamix-effects-XXXXXX";
@@ -62,7 +64,9 @@ void EffectHarness::Frame(float time, float dt) {
     m_framework->Render();
 }
 
-ConsoleCapture::ConsoleCapture() : m_file(tmpfile()) { SetLogSinks(m_file, nullptr); }
+ConsoleCapture::ConsoleCapture() : m_file(tmpfile()) {
+    SetLogSinks(m_file, nullptr);
+}
 
 ConsoleCapture::~ConsoleCapture() {
     SetLogSinks(stderr, nullptr);

@@ -30,7 +30,8 @@ public:
     bool Load(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (bytes.empty() || !m_bitmap.LoadPNG(bytes.data(), static_cast<uint32_t>(bytes.size()), false)) return false;
+        if (bytes.empty() || !m_bitmap.LoadPNG(bytes.data(), static_cast<uint32_t>(bytes.size()), false))
+            return false;
         m_bitmap.ConvertFormat(24);
         return true;
     }
@@ -74,8 +75,8 @@ void WriteQuadrants(const ShowDirectory& show, const std::string& name, uint32_t
 }
 
 // Plays the show with frame capture (10 frames per second) and loads the listed frames.
-ProcessResult Capture(const ShowDirectory& show, const std::string& resolution, const std::vector<int>& indices,
-                      std::vector<Frame>* frames) {
+ProcessResult Capture(const ShowDirectory& show, const std::string& resolution,
+                      const std::vector<int>& indices, std::vector<Frame>* frames) {
     ProcessResult r = show.Run({"-capture", "cap", "-fps", "10", "-res", resolution, "-seed", "1"});
     frames->resize(indices.size());
     for (size_t i = 0; i < indices.size(); ++i) {
@@ -88,8 +89,12 @@ ProcessResult Capture(const ShowDirectory& show, const std::string& resolution, 
 
 // 320 x 180 is exactly 16:9: the picture fills the window, one screen unit is 90 pixels and
 // the origin is at (160, 90).
-int PixelX(float x) { return static_cast<int>(160.0f + x * 90.0f); }
-int PixelY(float y) { return static_cast<int>(90.0f - y * 90.0f); }
+int PixelX(float x) {
+    return static_cast<int>(160.0f + x * 90.0f);
+}
+int PixelY(float y) {
+    return static_cast<int>(90.0f - y * 90.0f);
+}
 
 }  // namespace
 
@@ -116,7 +121,8 @@ TEST(EffectsE2E, SpriteGeometryFromTextureAspectAxisAndAngle) {
         "<texture id=\"wide\" src=\"test/wide.png\" filter=\"nearest\"/>"
         "<effect_null id=\"bg\" clear_color=\"0, 0, 0, 1\"/>"
         "<part id=\"a\" start=\"0\" end=\"0.3\"><sprite id=\"s\" tex_id=\"*square.tex_id\"/></part>"
-        "<part id=\"b\" start=\"0.3\" end=\"0.6\"><sprite id=\"s\" tex_id=\"*square.tex_id\" angle=\"90\"/></part>"
+        "<part id=\"b\" start=\"0.3\" end=\"0.6\"><sprite id=\"s\" tex_id=\"*square.tex_id\" "
+        "angle=\"90\"/></part>"
         "<part id=\"c\" start=\"0.6\" end=\"0.9\">"
         "<sprite id=\"s\" tex_id=\"*wide.tex_id\" size=\"0.5, 0.5\"/></part>"
         "<part id=\"d\" start=\"0.9\" end=\"1.2\">"
@@ -181,7 +187,8 @@ TEST(EffectsE2E, RenderTargetFilledByOneEffectShownByAnother) {
 }
 
 TEST(EffectsE2E, BlendModesCombineWithTheBackground) {
-    const std::string sprite = "<sprite id=\"%s\" pos=\"%s, 0\" size=\"0.3, 0.3\" color=\"1, 0, 0, 0.5\" %s/>";
+    const std::string sprite =
+        "<sprite id=\"%s\" pos=\"%s, 0\" size=\"0.3, 0.3\" color=\"1, 0, 0, 0.5\" %s/>";
     auto make = [&](const char* id, const char* x, const char* blend) {
         char text[256];
         std::snprintf(text, sizeof(text), sprite.c_str(), id, x, blend);
@@ -294,7 +301,8 @@ Reference ParseReadme(const std::string& text) {
                 cells.push_back(cell);
             }
             if (cells.size() == 3 && cells[0].size() > 2)
-                reference[type].insert(cells[0].substr(1, cells[0].size() - 2) + " (" + cells[1] + ") " + cells[2]);
+                reference[type].insert(cells[0].substr(1, cells[0].size() - 2) + " (" + cells[1] + ") " +
+                                       cells[2]);
         }
     }
     return reference;
@@ -332,5 +340,6 @@ TEST(EffectsE2E, ReadmeReferenceMatchesScriptHelp) {
         for (const std::string& p : it->second)
             EXPECT_TRUE(entry.second.count(p)) << entry.first << ": help lacks " << p;
     }
-    for (const auto& entry : documented) EXPECT_TRUE(help.count(entry.first)) << "help lacks type " << entry.first;
+    for (const auto& entry : documented)
+        EXPECT_TRUE(help.count(entry.first)) << "help lacks type " << entry.first;
 }

@@ -19,10 +19,16 @@ std::string Numbers(const float* values, int count) {
 }  // namespace
 
 // The script and show libraries reach the renderer only through this accessor.
-IRenderer* GetRenderer() { return g_renderer; }
-void SetTestRenderer(IRenderer* renderer) { g_renderer = renderer; }
+IRenderer* GetRenderer() {
+    return g_renderer;
+}
+void SetTestRenderer(IRenderer* renderer) {
+    g_renderer = renderer;
+}
 
-bool FakeRenderer::Contains(const std::string& call) const { return Find(call) >= 0 && calls[Find(call)] == call; }
+bool FakeRenderer::Contains(const std::string& call) const {
+    return Find(call) >= 0 && calls[Find(call)] == call;
+}
 
 int FakeRenderer::Find(const std::string& prefix) const {
     for (size_t i = 0; i < calls.size(); ++i) {
@@ -107,11 +113,12 @@ uint32_t FakeRenderer::LoadProgram(Loader*, const std::string& vertex, const std
     return programToReturn;
 }
 
-GLRenderTarget* FakeRenderer::CreateRenderTarget(uint32_t width, uint32_t height, float aspect, uint32_t wrapS,
-                                                 uint32_t wrapT, uint32_t mag, uint32_t min, const float* border) {
-    Log("CreateRenderTarget " + std::to_string(width) + " " + std::to_string(height) + Numbers(&aspect, 1) + " " +
-        std::to_string(wrapS) + " " + std::to_string(wrapT) + " " + std::to_string(mag) + " " + std::to_string(min) +
-        Numbers(border, 4));
+GLRenderTarget* FakeRenderer::CreateRenderTarget(uint32_t width, uint32_t height, float aspect,
+                                                 uint32_t wrapS, uint32_t wrapT, uint32_t mag, uint32_t min,
+                                                 const float* border) {
+    Log("CreateRenderTarget " + std::to_string(width) + " " + std::to_string(height) + Numbers(&aspect, 1) +
+        " " + std::to_string(wrapS) + " " + std::to_string(wrapT) + " " + std::to_string(mag) + " " +
+        std::to_string(min) + Numbers(border, 4));
     return nullptr;
 }
 

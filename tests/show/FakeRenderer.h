@@ -63,11 +63,15 @@ public:
     void SetModelViewMatrix(const float*) override {}
     void MultModelViewMatrix(const float*) override {}
     void SetNormalization(uint32_t) override {}
-    void SetDepthTest(bool enable, uint32_t) override { Log(std::string("SetDepthTest ") + (enable ? "1" : "0")); }
+    void SetDepthTest(bool enable, uint32_t) override {
+        Log(std::string("SetDepthTest ") + (enable ? "1" : "0"));
+    }
     void SetAlphaTest(bool, uint32_t, float) override {}
     void SetScissor(bool enable, const float* position, const float* size) override;
     void SetBlend(bool enable, uint32_t source, uint32_t destination) override;
-    void SetCulling(bool enable, uint32_t) override { Log(std::string("SetCulling ") + (enable ? "1" : "0")); }
+    void SetCulling(bool enable, uint32_t) override {
+        Log(std::string("SetCulling ") + (enable ? "1" : "0"));
+    }
     void SetFrontFace(uint32_t) override {}
     void SetPointSize(float) override {}
     void SetLineWidth(float) override {}
@@ -110,9 +114,10 @@ public:
         if (record) Log("UseProgram " + std::to_string(program));
     }
     GLRenderTarget* CreateRenderTarget(uint32_t width, uint32_t height, float aspect, uint32_t wrapS,
-                                       uint32_t wrapT, uint32_t mag, uint32_t min, const float* border) override;
-    GLRenderTarget* CreateRenderTargetNoDepth(uint32_t, uint32_t, float, uint32_t, uint32_t, uint32_t, uint32_t,
-                                              const float*) override {
+                                       uint32_t wrapT, uint32_t mag, uint32_t min,
+                                       const float* border) override;
+    GLRenderTarget* CreateRenderTargetNoDepth(uint32_t, uint32_t, float, uint32_t, uint32_t, uint32_t,
+                                              uint32_t, const float*) override {
         return nullptr;
     }
     IRenderTarget* GetRenderTarget() override { return target; }

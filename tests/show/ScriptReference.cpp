@@ -17,12 +17,18 @@
 #include "sound/ISoundEngine.h"
 
 // Only object construction runs here: no renderer, no audio.
-IRenderer* GetRenderer() { return nullptr; }
-ISoundEngine* GetSoundEngine() { return nullptr; }
+IRenderer* GetRenderer() {
+    return nullptr;
+}
+ISoundEngine* GetSoundEngine() {
+    return nullptr;
+}
 
 namespace {
 
-std::string Number(float value) { return ScriptValueUtil::Format("%g", static_cast<double>(value)); }
+std::string Number(float value) {
+    return ScriptValueUtil::Format("%g", static_cast<double>(value));
+}
 
 std::string DefaultOf(ScriptObject* p) {
     switch (p->GetValueKind()) {
@@ -51,7 +57,8 @@ const char* AccessName(AccessMode access) {
 }
 
 std::string Escaped(std::string text) {
-    for (size_t at = text.find('|'); at != std::string::npos; at = text.find('|', at + 2)) text.insert(at, "\\");
+    for (size_t at = text.find('|'); at != std::string::npos; at = text.find('|', at + 2))
+        text.insert(at, "\\");
     return text;
 }
 
