@@ -33,7 +33,7 @@ bool AudioOutput::OpenDevice(std::string& reason) {
     desired.samples = kBufferFrames;
     desired.callback = &AudioOutput::DeviceCallback;
     desired.userdata = this;
-    // No 'obtained' spec: SDL converts to whatever the device wants.
+    // No 'obtained' audio format: SDL converts to whatever the device wants.
     if (SDL_OpenAudio(&desired, nullptr) < 0) {
         reason = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
