@@ -327,26 +327,22 @@ uint32_t GLTextureManager::Register(std::unique_ptr<TextureRecord> record) {
 
 uint32_t GLTextureManager::LoadTexture1D(Loader* loader, const std::string& name, uint32_t format) {
     LOG_TRACE_CALLED("GLTextureManager", "LoadTexture1D");
-    if (!Ready()) return 0;
-    LogMessage(LOG_TRACE, "filename=", name);
-    auto candidate = NewRecord(GL_TEXTURE_1D, format, false);
-    candidate->name = name;
-    if (TextureRecord* existing = FindShared(*candidate)) return UseExisting(existing);
-    LogMessage(LOG_TRACE, "Loading new texture: id=", 0);
-    auto bitmap = LoadBitmap(loader, name);
-    if (!bitmap) return 0;
-    bitmap->FlipVertical();
-    uint32_t id = AddTexture1D(bitmap.get(), format);
-    if (id) m_textures[id]->name = name;
+    uint32_t id = Ready() ? LoadImageTexture(loader, name, format, GL_TEXTURE_1D) : 0;
     LOG_TRACE_FINISHED("GLTextureManager", "LoadTexture1D");
     return id;
 }
 
 uint32_t GLTextureManager::LoadTexture2D(Loader* loader, const std::string& name, uint32_t format) {
     LOG_TRACE_CALLED("GLTextureManager", "LoadTexture2D");
-    if (!Ready()) return 0;
+    uint32_t id = Ready() ? LoadImageTexture(loader, name, format, GL_TEXTURE_2D) : 0;
+    LOG_TRACE_FINISHED("GLTextureManager", "LoadTexture2D");
+    return id;
+}
+
+uint32_t GLTextureManager::LoadImageTexture(Loader* loader, const std::string& name, uint32_t format,
+                                            uint32_t target) {
     LogMessage(LOG_TRACE, "filename=", name);
-    auto candidate = NewRecord(GL_TEXTURE_2D, format, false);
+    auto candidate = NewRecord(target, format, false);
     candidate->name = name;
     if (TextureRecord* existing = FindShared(*candidate)) return UseExisting(existing);
     LogMessage(LOG_TRACE, "Loading new texture: id=", 0);
@@ -354,9 +350,8 @@ uint32_t GLTextureManager::LoadTexture2D(Loader* loader, const std::string& name
     if (!bitmap) return 0;
     // Images are stored top row first; OpenGL wants the bottom row first.
     bitmap->FlipVertical();
-    uint32_t id = AddTexture2D(bitmap.get(), format);
+    uint32_t id = target == GL_TEXTURE_1D ? AddTexture1D(bitmap.get(), format) : AddTexture2D(bitmap.get(), format);
     if (id) m_textures[id]->name = name;
-    LOG_TRACE_FINISHED("GLTextureManager", "LoadTexture2D");
     return id;
 }
 

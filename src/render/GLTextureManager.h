@@ -82,6 +82,8 @@ private:
     GLTextureManager() = default;
     bool Ready() const;
     TextureRecord* FindShared(const TextureRecord& candidate);
+    // Shared load of a 1D or 2D texture from an image file.
+    uint32_t LoadImageTexture(Loader* loader, const std::string& name, uint32_t format, uint32_t target);
     uint32_t UseExisting(TextureRecord* record);
     std::unique_ptr<TextureRecord> NewRecord(uint32_t target, uint32_t format, bool allowCompression);
     void ApplyParameters(const TextureRecord& record);

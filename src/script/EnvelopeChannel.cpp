@@ -138,51 +138,31 @@ float EnvelopeChannel::Evaluate(float t) const {
     const EnvelopeKey* last = m_lastKey;
     float span = last->time - first->time;
     float offset = 0.0f;
-    double n = 0.0;
 
-    if (t < first->time) {
-        switch (preBehavior) {
+    // Outside the keys: the behaviours either answer directly or move t back into the keys.
+    const bool before = t < first->time;
+    if (before || t > last->time) {
+        const uint32_t behavior = before ? preBehavior : postBehavior;
+        switch (behavior) {
             case BEHAVIOR_RESET:
                 return 0.0f;
             case BEHAVIOR_CONSTANT:
-                return first->value;
+                return before ? first->value : last->value;
             case BEHAVIOR_REPEAT:
-                t = Wrap(t, first, span, n);
-                break;
             case BEHAVIOR_OSCILLATE:
+            case BEHAVIOR_OFFSET_REPEAT: {
+                double n = 0.0;
                 t = Wrap(t, first, span, n);
-                if (IsOdd(n)) t = span - t;
+                if (behavior == BEHAVIOR_OSCILLATE && IsOdd(n)) t = span - t;
+                if (behavior == BEHAVIOR_OFFSET_REPEAT) offset = (last->value - first->value) * static_cast<float>(n);
                 break;
-            case BEHAVIOR_OFFSET_REPEAT:
-                t = Wrap(t, first, span, n);
-                offset = (last->value - first->value) * static_cast<float>(n);
-                break;
-            case BEHAVIOR_LINEAR: {
-                float dt = first->next->time - first->time;
-                if (dt == 0.0f) return first->value;
-                return first->value + (t - first->time) * Outgoing(first, first->next) / dt;
             }
-            default:
-                break;
-        }
-    } else if (t > last->time) {
-        switch (postBehavior) {
-            case BEHAVIOR_RESET:
-                return 0.0f;
-            case BEHAVIOR_CONSTANT:
-                return last->value;
-            case BEHAVIOR_REPEAT:
-                t = Wrap(t, first, span, n);
-                break;
-            case BEHAVIOR_OSCILLATE:
-                t = Wrap(t, first, span, n);
-                if (IsOdd(n)) t = span - t;
-                break;
-            case BEHAVIOR_OFFSET_REPEAT:
-                t = Wrap(t, first, span, n);
-                offset = (last->value - first->value) * static_cast<float>(n);
-                break;
             case BEHAVIOR_LINEAR: {
+                if (before) {
+                    float dt = first->next->time - first->time;
+                    if (dt == 0.0f) return first->value;
+                    return first->value + (t - first->time) * Outgoing(first, first->next) / dt;
+                }
                 float dt = last->time - last->prev->time;
                 if (dt == 0.0f) return last->value;
                 return last->value + (t - last->time) * Incoming(last->prev, last) / dt;
