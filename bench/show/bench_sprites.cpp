@@ -16,7 +16,6 @@
 #include <sstream>
 #include <string>
 
-#include "EffectTestSupport.h"
 #include "FakeRenderer.h"
 #include "base/Log.h"
 #include "io/Loader.h"
@@ -24,6 +23,7 @@
 #include "script/EffectNull.h"
 #include "show/EffectSprite.h"
 #include "sound/ISoundEngine.h"
+#include "support/FakeUserInterface.h"
 
 ISoundEngine* GetSoundEngine() {
     return nullptr;
@@ -111,7 +111,7 @@ int main() {
     FakeRenderer renderer;
     renderer.record = false;
     SetTestRenderer(&renderer);
-    FakeWindow window;
+    FakeUserInterface window;
     window.width = 1280;
     window.height = 720;
     SetUserInterface(&window);

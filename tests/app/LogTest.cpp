@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "app/LogCapture.h"
 #include "base/Log.h"
 #include "base/Random.h"
+#include "support/LogCapture.h"
 
 namespace {
 
 TEST(Log, PrefixesAndSinkLevels) {
-    LogCapture log(true);
+    LogCapture log(LogCapture::kConsoleAndDebug);
     LogMessage(LOG_TRACE, "trace only");
     LogMessage(LOG_INFO, "info");
     LogMessage(LOG_WARNING, "careful");

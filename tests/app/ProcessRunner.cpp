@@ -3,14 +3,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -18,12 +15,6 @@ double Seconds() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
-void MakeParents(const std::string& path) {
-    for (size_t i = 1; i < path.size(); ++i) {
-        if (path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
-    }
 }
 
 }  // namespace
@@ -74,37 +65,4 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 std::string TatamixBinary() {
     const char* bin = std::getenv("TATAMIX_BIN");
     return bin ? bin : TATAMIX_BINARY_DIR "/tatamix";
-}
-
-TempDir::TempDir() {
-    char pattern[] = "/tmp/tatamix_testXXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made ? made : "/tmp";
-}
-
-TempDir::~TempDir() {
-    if (path_ == "/tmp") return;
-    const std::string command = "rm -rf '" + path_ + "'";
-    if (std::system(command.c_str()) != 0) {
-        // Leftovers in /tmp are harmless.
-    }
-}
-
-void TempDir::Write(const std::string& relativePath, const std::string& content) const {
-    const std::string full = path_ + "/" + relativePath;
-    MakeParents(full);
-    std::ofstream out(full, std::ios::binary);
-    out << content;
-}
-
-std::string TempDir::Read(const std::string& relativePath) const {
-    std::ifstream in(path_ + "/" + relativePath, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool TempDir::Exists(const std::string& relativePath) const {
-    struct stat st;
-    return stat((path_ + "/" + relativePath).c_str(), &st) == 0;
 }

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "app/Banner.h"
-#include "app/LogCapture.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -153,11 +154,10 @@ TEST(StartupOptions, DataSourcesAndDirectories) {
 }
 
 TEST(StartupOptions, DataSourceDefaultRuleProbesDemoDat) {
-    char dir[] = "/tmp/tatamix_optsXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
+    TempDir dir;
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
-    ASSERT_EQ(chdir(dir), 0);
+    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
 
     StartupOptions o;
     o.dataSourceIsFile = true;  // "-f" without a file name
@@ -181,9 +181,7 @@ TEST(StartupOptions, DataSourceDefaultRuleProbesDemoDat) {
     EXPECT_FALSE(explicitDir.dataSourceIsFile);
     EXPECT_EQ(explicitDir.dataDirectory, "elsewhere/");
 
-    std::remove("demo.dat");
     ASSERT_EQ(chdir(previous), 0);
-    rmdir(dir);
 }
 
 TEST(StartupOptions, CaptureFpsAndSeed) {

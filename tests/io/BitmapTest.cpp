@@ -144,7 +144,7 @@ TEST(BitmapTest, DecodesEveryAcceptedPngColourType) {
 }
 
 TEST(BitmapTest, RejectsUnsupportedAndBrokenPngs) {
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Bitmap bitmap;
     EXPECT_FALSE(LoadPng(bitmap, EncodePng(1, 1, PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34}), false));
     EXPECT_TRUE(log.Has("ERROR: Bitmap: PNG bit depth not supported: bpp=16"));
@@ -195,7 +195,7 @@ TEST(BitmapTest, RejectsUnsupportedAndBrokenPngs) {
 }
 
 TEST(BitmapTest, DecodesJpegAndSurvivesBrokenOnes) {
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Bitmap bitmap;
     std::vector<uint8_t> grey(16 * 8, 100);
     const std::vector<uint8_t> greyJpeg = EncodeJpeg(16, 8, 1, grey);
@@ -231,14 +231,15 @@ TEST(BitmapTest, DecodesJpegAndSurvivesBrokenOnes) {
 }
 
 TEST(BitmapTest, LoadChoosesDecoderByExactExtension) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     const std::vector<uint8_t> png = EncodePng(1, 1, PNG_COLOR_TYPE_GRAY, 8, {42});
     const std::vector<uint8_t> jpeg = EncodeJpeg(8, 8, 1, std::vector<uint8_t>(64, 42));
     for (const char* name : {"a.png", "a.PNG", "a.Png", "a.pNg", "a", "x.y.tga"}) WriteBytes(dir + name, png);
     for (const char* name : {"b.jpg", "b.JPEG", "b.Jpg", "b.jPG"}) WriteBytes(dir + name, jpeg);
     Loader loader;
     loader.LoadFromDataDirectory(dir);
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Bitmap bitmap;
     for (const char* name : {"a.png", "a.PNG", "a.Png", "b.jpg", "b.JPEG", "b.Jpg"}) {
         EXPECT_TRUE(bitmap.Load(&loader, name, false)) << name;
@@ -306,7 +307,7 @@ TEST(BitmapTest, ResizeFlipAndCopy) {
     EXPECT_EQ(Pixels(shrink), (std::vector<uint8_t>{10, 30}));
 
     {
-        LogCapture log;
+        LogCapture log(LogCapture::kAllLevels);
         Bitmap flat = Make(3, 3, 24, std::vector<uint8_t>(27, 200));
         flat.ResizeBicubic(7, 5);
         EXPECT_TRUE(log.Has("ResizeBicubic() helvetin hidas ja liian blurri."));
@@ -345,7 +346,7 @@ TEST(BitmapTest, SubImagesStayInside) {
     EXPECT_EQ(Pixels(*sub), (std::vector<uint8_t>{15, 16, 17, 18, 19, 20, 27, 28, 29, 30, 31, 32}));
     EXPECT_TRUE(bitmap.GetSubImage(0, 0, 4, 3));
 
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     EXPECT_FALSE(bitmap.GetSubImage(3, 0, 2, 1));
     EXPECT_FALSE(bitmap.GetSubImage(0, 2, 1, 2));
     EXPECT_FALSE(bitmap.GetSubImage(0xffffffffu, 0, 2, 1));  // would wrap in 32 bits

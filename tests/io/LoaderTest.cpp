@@ -53,7 +53,8 @@ std::string AsString(const std::unique_ptr<uint8_t[]>& buffer, uint32_t size) {
 }  // namespace
 
 TEST(LoaderTest, ReadsHandWrittenDataFile) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     DataFileBuilder builder;
     // Entries out of order, a duplicate name and an empty item: the reader must not care.
     builder.Add("shaders/b.txt", "first copy");
@@ -62,7 +63,7 @@ TEST(LoaderTest, ReadsHandWrittenDataFile) {
     builder.Add("empty", "");
     WriteBytes(dir + "demo.dat", builder.Finish());
 
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     ASSERT_TRUE(loader.LoadFromDataFile(dir + "demo.dat"));
     EXPECT_TRUE(log.Has("  Loading from data file: " + dir + "demo.dat"));
@@ -92,9 +93,10 @@ TEST(LoaderTest, ReadsHandWrittenDataFile) {
 }
 
 TEST(LoaderTest, EmptyIndexIsValid) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     WriteBytes(dir + "empty.dat", DataFileBuilder().Finish());
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     ASSERT_TRUE(loader.LoadFromDataFile(dir + "empty.dat"));
     EXPECT_TRUE(loader.GetItemNames().empty());
@@ -103,7 +105,8 @@ TEST(LoaderTest, EmptyIndexIsValid) {
 }
 
 TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     const std::string data = dir + "data/";
     ASSERT_TRUE(Loader::CreatePath(data + "a/"));
     WriteText(data + "z.txt", "zz");
@@ -112,7 +115,7 @@ TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
     WriteText(data + "\xC3\xA4.txt", "umlaut");
     WriteText(data + "empty.dat", "");
 
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     EXPECT_TRUE(loader.LoadFromDataDirectory(data));
     EXPECT_TRUE(log.Has("  Loading from data directory: " + data));
@@ -174,10 +177,11 @@ TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
 }
 
 TEST(LoaderTest, DirectoryModeFailures) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     WriteText(dir + "present.txt", "here");
     ASSERT_TRUE(Loader::CreatePath(dir + "sub/"));
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     loader.LoadFromDataDirectory(dir);
     uint32_t size = 5;
@@ -209,9 +213,10 @@ TEST(LoaderTest, DirectoryModeFailures) {
 }
 
 TEST(LoaderTest, GenerateAndExtractRefuseTheWrongMode) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     WriteBytes(dir + "demo.dat", DataFileBuilder().Finish());
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     EXPECT_FALSE(loader.ExtractDataFile(dir + "out/"));
     EXPECT_TRUE(log.Has("WARNING: Loader: Data file can only be extracted from data file mode."));
@@ -223,7 +228,8 @@ TEST(LoaderTest, GenerateAndExtractRefuseTheWrongMode) {
 }
 
 TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     DataFileBuilder good;
     good.Add("a.txt", "hello");
     const std::vector<uint8_t> valid = good.Finish();
@@ -250,7 +256,7 @@ TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
 
     for (size_t i = 0; i < cases.size(); ++i) {
         WriteBytes(dir + "bad.dat", cases[i]);
-        LogCapture log;
+        LogCapture log(LogCapture::kAllLevels);
         Loader loader;
         EXPECT_FALSE(loader.LoadFromDataFile(dir + "bad.dat")) << "case " << i;
         EXPECT_TRUE(log.Has("ERROR: Loader: Reading data file index failed.")) << "case " << i;
@@ -261,7 +267,7 @@ TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
     DataFileBuilder large;
     large.Add("a.txt", std::string(100000, 'x'));  // beyond any stdio buffer
     WriteBytes(dir + "shrink.dat", large.Finish());
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     ASSERT_TRUE(loader.LoadFromDataFile(dir + "shrink.dat"));
     ASSERT_EQ(truncate((dir + "shrink.dat").c_str(), 3), 0);
@@ -270,7 +276,8 @@ TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
 }
 
 TEST(LoaderTest, ExtractsNestedTreeAndStaysInsideTarget) {
-    const std::string dir = MakeTempDir();
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
     DataFileBuilder builder;
     builder.Add("models/room/room.lwo", "LWO");
     builder.Add("top.txt", "top");
@@ -282,7 +289,7 @@ TEST(LoaderTest, ExtractsNestedTreeAndStaysInsideTarget) {
     WriteBytes(dir + "demo.dat", builder.Finish());
     ASSERT_TRUE(Loader::CreatePath(dir + "out/models/"));  // an existing level is accepted
 
-    LogCapture log;
+    LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     ASSERT_TRUE(loader.LoadFromDataFile(dir + "demo.dat"));
     EXPECT_TRUE(loader.ExtractDataFile(dir + "out/"));
@@ -304,8 +311,9 @@ TEST(LoaderTest, ExtractsNestedTreeAndStaysInsideTarget) {
 }
 
 TEST(LoaderTest, CreatePathLevels) {
-    const std::string dir = MakeTempDir();
-    LogCapture log;
+    TempDir temp;
+    const std::string dir = temp.Path() + "/";
+    LogCapture log(LogCapture::kAllLevels);
     EXPECT_TRUE(Loader::CreatePath(""));
     EXPECT_TRUE(Loader::CreatePath(dir + "x/y\\z/"));
     EXPECT_TRUE(log.Has("Path succesfully created: " + dir + "x/y\\z/"));

@@ -2,22 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
-#include "base/Log.h"
 #include "render/IRenderer.h"
-
-namespace {
-std::string ReadAll(FILE* f) {
-    std::fflush(f);
-    long n = std::ftell(f);
-    std::rewind(f);
-    std::string s(n > 0 ? n : 0, '\0');
-    if (n > 0) s.resize(std::fread(&s[0], 1, s.size(), f));
-    return s;
-}
-}  // namespace
+#include "support/LogCapture.h"
 
 TEST(ElementListTest, ArraysFollowEachOtherInAllocationOrder) {
     ElementList list(PRIMITIVE_TRIANGLE_STRIP, 4, 4);
@@ -39,8 +27,7 @@ TEST(ElementListTest, ArraysFollowEachOtherInAllocationOrder) {
 }
 
 TEST(ElementListTest, MissingDataAndForeignBlocksAreReported) {
-    FILE* log = std::tmpfile();
-    SetLogSinks(log, nullptr);
+    LogCapture log;
     ElementList list(PRIMITIVE_TRIANGLES, 3, 3);
     EXPECT_EQ(list.GetVertexData(VERTEX_DATA_NORMAL), nullptr);
     uint8_t foreign[36] = {};
@@ -55,9 +42,7 @@ TEST(ElementListTest, MissingDataAndForeignBlocksAreReported) {
     list.CopyVertexDataToVBO();
     list.Destroy();
     EXPECT_FALSE(list.HasVertexData(VERTEX_DATA_POSITION));
-    SetLogSinks(nullptr, nullptr);
-    std::string text = ReadAll(log);
-    std::fclose(log);
+    std::string text = log.Text();
     EXPECT_NE(text.find("WARNING: ElementList::GetVertexData(): Vertex data not defined.\n"), std::string::npos);
     EXPECT_NE(text.find("ERROR: ElementList::AllocVertexData() cannot realloc buffer that is not owned.\n"),
               std::string::npos);

@@ -4,17 +4,16 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "base/Log.h"
 #include "io/Loader.h"
 #include "io/PngWriter.h"
 #include "render/IRenderTarget.h"
 #include "render/IRenderer.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 // A window-like target of any size: frame buffer 0 with a chosen aspect ratio.
 class TestWindow : public IRenderTarget {
@@ -51,62 +50,28 @@ inline bool EnsureGLContext() {
     return ready;
 }
 
-// A scratch data directory read through a Loader, removed at the end.
+// A scratch data directory (textures/ and GLSL/ made) read through a Loader, removed at the end.
 class TestDataDir {
 public:
     TestDataDir() {
-        char pattern[] = "/tmp/tatamix_render_XXXXXX";
-        const char* dir = mkdtemp(pattern);
-        m_path = dir ? std::string(dir) + "/" : std::string("/tmp/");
-        std::system(("mkdir -p " + m_path + "textures " + m_path + "GLSL").c_str());
-        m_loader.LoadFromDataDirectory(m_path);
+        m_dir.MakeDir("textures");
+        m_dir.MakeDir("GLSL");
+        m_loader.LoadFromDataDirectory(m_dir.Path() + "/");
     }
-    ~TestDataDir() { std::system(("rm -rf " + m_path).c_str()); }
-    const std::string& Path() const { return m_path; }
     Loader* GetLoader() { return &m_loader; }
-    void WriteText(const std::string& name, const std::string& text) {
-        FILE* f = std::fopen((m_path + name).c_str(), "wb");
-        if (!f) return;
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    void WriteText(const std::string& name, const std::string& text) { m_dir.Write(name, text); }
     // Every pixel from fill(x, y, rgba).
     template <typename Fill>
     void WriteImage(const std::string& name, uint32_t w, uint32_t h, uint32_t bpp, Fill fill) {
         std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * (bpp / 8));
         for (uint32_t y = 0; y < h; ++y)
             for (uint32_t x = 0; x < w; ++x) fill(x, y, &pixels[(static_cast<size_t>(y) * w + x) * (bpp / 8)]);
-        WritePNG(m_path + name, w, h, bpp, pixels.data());
+        WritePNG(m_dir.Path() + "/" + name, w, h, bpp, pixels.data());
     }
 
 private:
-    std::string m_path;
+    TempDir m_dir;
     Loader m_loader;
-};
-
-// Captures every log line in a temporary file.
-class LogCapture {
-public:
-    LogCapture() : m_file(std::tmpfile()) { SetLogSinks(nullptr, m_file); }
-    ~LogCapture() {
-        SetLogSinks(nullptr, nullptr);
-        if (m_file) std::fclose(m_file);
-    }
-    std::string Text() {
-        std::string text;
-        if (!m_file) return text;
-        std::fflush(m_file);
-        long end = std::ftell(m_file);
-        std::rewind(m_file);
-        text.resize(end > 0 ? static_cast<size_t>(end) : 0);
-        if (!text.empty()) text.resize(std::fread(&text[0], 1, text.size(), m_file));
-        std::fseek(m_file, 0, SEEK_END);
-        return text;
-    }
-    bool Contains(const std::string& line) { return Text().find(line) != std::string::npos; }
-
-private:
-    FILE* m_file;
 };
 
 // Font grid of 8x8-pixel cells: only "A" (column 1, row 4) is lit, the rest is transparent black.
@@ -124,7 +89,7 @@ protected:
         ASSERT_TRUE(EnsureGLContext());
         WriteTestFont(m_data);
         SetLoader(m_data.GetLoader());
-        m_log = std::make_unique<LogCapture>();
+        m_log = std::make_unique<LogCapture>(LogCapture::kAllLevels);
         m_renderer = CreateRenderer();
         ASSERT_TRUE(m_renderer->Init(&m_window));
     }

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "base/Log.h"
+#include "support/LogCapture.h"
 
 namespace {
 void Transform(const Matrix& m, const float* p, float* out) {
@@ -15,15 +14,6 @@ void Transform(const Matrix& m, const float* p, float* out) {
         m.GetRow(r, row);
         out[r] = row[0] * p[0] + row[1] * p[1] + row[2] * p[2] + row[3] * p[3];
     }
-}
-
-std::string ReadAll(FILE* f) {
-    std::fflush(f);
-    long n = std::ftell(f);
-    std::rewind(f);
-    std::string s(n > 0 ? n : 0, '\0');
-    if (n > 0) s.resize(std::fread(&s[0], 1, s.size(), f));
-    return s;
 }
 }  // namespace
 
@@ -38,16 +28,13 @@ TEST(MatrixTest, InvertUndoesTransformsAndReportsSingularMatrices) {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(product[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-5f) << i;
 
     // Determinant 0.0001: below the threshold, so identity and a report.
-    FILE* log = std::tmpfile();
-    SetLogSinks(log, nullptr);
+    LogCapture log;
     Matrix tiny;
     tiny.Scale(0.1f, 0.1f, 0.01f);
     EXPECT_NEAR(tiny.Determinant(), 0.0001f, 1e-7f);
     EXPECT_FALSE(tiny.Invert());
-    SetLogSinks(nullptr, nullptr);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(tiny[i], (i % 5 == 0) ? 1.0f : 0.0f);
-    std::string text = ReadAll(log);
-    std::fclose(log);
+    std::string text = log.Text();
     EXPECT_NE(text.find("No inverse for Matrix:\n0.1, 0, 0, 0\n0, 0.1, 0, 0\n0, 0, 0.01, 0\n0, 0, 0, 1\n"),
               std::string::npos)
         << text;

@@ -130,7 +130,7 @@ TEST(EffectBase, PreRenderBindsViewportAndClears) {
 }
 
 TEST(EffectBase, FitViewportMatchesTheRendererRule) {
-    FakeWindow wide;
+    FakeUserInterface wide;
     wide.width = 800;
     wide.height = 300;  // wider than 16:9: pillarboxed
     const float pos[2] = {0.0f, 0.0f}, size[2] = {1.0f, 1.0f};
@@ -140,7 +140,7 @@ TEST(EffectBase, FitViewportMatchesTheRendererRule) {
     EXPECT_FLOAT_EQ(p[0], (1.0f - s[0]) / 2.0f);
     EXPECT_FLOAT_EQ(p[1], 0.0f);
     EXPECT_FLOAT_EQ(s[1], 1.0f);
-    FakeWindow same;
+    FakeUserInterface same;
     same.width = 1280;
     same.height = 720;
     ScriptObjectEffect::FitViewport(&same, pos, size, p, s);

@@ -246,7 +246,7 @@ TEST(ScriptObjectTest, EventLinesAreTraced) {
     ASSERT_TRUE(
         harness.Load("<demo end=\"10\"><vector2 id=\"v\" x=\"1\" y=\"2\"/>"
                      "<event id=\"Bang\" start=\"1\"/></demo>"));
-    LogCapture capture(true);
+    LogCapture capture(LogCapture::kAllLevels);
     harness.Step(0.0f);
     harness.Step(1.25f);
     std::string text = capture.Text();

@@ -1,25 +1,15 @@
 #include "ScriptTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <fstream>
-
-#include "base/Log.h"
 #include "render/IRenderer.h"
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectVector4.h"
 #include "script/ScriptValueUtil.h"
+#include "support/LogToStderr.h"
 
 namespace {
 ISoundEngine* g_testSound = nullptr;
-
-// Fatal messages go to stderr, where death tests look for them.
-class LogToStderr : public ::testing::Environment {
-public:
-    void SetUp() override { SetLogSinks(stderr, nullptr); }
-};
-const auto* g_environment = ::testing::AddGlobalTestEnvironment(new LogToStderr);
 }  // namespace
 
 // The script library reaches the engine and the renderer only through these accessors;
@@ -33,30 +23,6 @@ IRenderer* GetRenderer() {
 
 void SetTestSoundEngine(ISoundEngine* engine) {
     g_testSound = engine;
-}
-
-LogCapture::LogCapture(bool allLevels) : m_file(tmpfile()), m_allLevels(allLevels) {
-    if (allLevels) {
-        SetLogSinks(nullptr, m_file);
-    } else {
-        SetLogSinks(m_file, nullptr);
-    }
-}
-
-LogCapture::~LogCapture() {
-    SetLogSinks(stderr, nullptr);
-    fclose(m_file);
-}
-
-std::string LogCapture::Text() {
-    fflush(m_file);
-    long size = ftell(m_file);
-    std::string text(static_cast<size_t>(size), '\0');
-    rewind(m_file);
-    size_t got = fread(&text[0], 1, text.size(), m_file);
-    text.resize(got);
-    fseek(m_file, 0, SEEK_END);
-    return text;
 }
 
 void FakeSoundEngine::GetLevels(int channel, float* l, float* r) {
@@ -105,22 +71,17 @@ void FakeSoundEngine::SetLooping(int id, float loopStart, float loopEnd, int loo
 }
 
 ScriptHarness::ScriptHarness() {
-    char pattern[] = "/tmp/tatamix-script-XXXXXX";
-    char* dir = mkdtemp(pattern);
-    m_dir = std::string(dir ? dir : "/tmp") + "/";
-    m_loader.LoadFromDataDirectory(m_dir);
+    m_loader.LoadFromDataDirectory(m_dir.Path() + "/");
     SetLoader(&m_loader);
 }
 
 ScriptHarness::~ScriptHarness() {
     m_framework.reset();
     SetLoader(nullptr);
-    std::remove((m_dir + "script.xml").c_str());
-    rmdir(m_dir.c_str());
 }
 
 bool ScriptHarness::Load(const std::string& xml) {
-    std::ofstream(m_dir + "script.xml", std::ios::binary) << xml;
+    m_dir.Write("script.xml", xml);
     m_framework.reset(new DemoFramework("script.xml"));
     return m_framework->Init();
 }

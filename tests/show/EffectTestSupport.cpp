@@ -1,26 +1,9 @@
 #include "EffectTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <fstream>
-
-#include "base/Log.h"
 #include "script/EffectNull.h"
 #include "show/EffectSprite.h"
 #include "sound/ISoundEngine.h"
-
-namespace {
-
-// Fatal messages go to stderr, where death tests look for them.
-class LogToStderr : public ::testing::Environment {
-public:
-    void SetUp() override { SetLogSinks(stderr, nullptr); }
-};
-const auto* g_environment = ::testing::AddGlobalTestEnvironment(new LogToStderr);
-
-}  // namespace
+#include "support/LogToStderr.h"
 
 // No audio in these tests.
 ISoundEngine* GetSoundEngine() {
@@ -28,10 +11,9 @@ ISoundEngine* GetSoundEngine() {
 }
 
 EffectHarness::EffectHarness() {
-    char pattern[] = "/tmp/tatamix-effects-XXXXXX";
-    char* dir = mkdtemp(pattern);
-    m_dir = std::string(dir ? dir : "/tmp") + "/";
-    m_loader.LoadFromDataDirectory(m_dir);
+    window.width = 320;
+    window.height = 240;
+    m_loader.LoadFromDataDirectory(m_dir.Path() + "/");
     SetLoader(&m_loader);
     SetTestRenderer(&renderer);
     SetUserInterface(&window);
@@ -42,12 +24,10 @@ EffectHarness::~EffectHarness() {
     SetUserInterface(nullptr);
     SetTestRenderer(nullptr);
     SetLoader(nullptr);
-    std::remove((m_dir + "script.xml").c_str());
-    rmdir(m_dir.c_str());
 }
 
 bool EffectHarness::Load(const std::string& xml) {
-    std::ofstream(m_dir + "script.xml", std::ios::binary) << xml;
+    m_dir.Write("script.xml", xml);
     m_framework.reset(new DemoFramework("script.xml"));
     m_framework->RegisterObjectType("effect_null", EffectNull::Create);
     m_framework->RegisterObjectType("sprite", EffectSprite::Create);
@@ -62,24 +42,4 @@ ScriptObject* EffectHarness::Find(const std::string& path) {
 void EffectHarness::Frame(float time, float dt) {
     m_framework->Update(time, dt);
     m_framework->Render();
-}
-
-ConsoleCapture::ConsoleCapture() : m_file(tmpfile()) {
-    SetLogSinks(m_file, nullptr);
-}
-
-ConsoleCapture::~ConsoleCapture() {
-    SetLogSinks(stderr, nullptr);
-    fclose(m_file);
-}
-
-std::string ConsoleCapture::Text() {
-    fflush(m_file);
-    long size = ftell(m_file);
-    std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    rewind(m_file);
-    size_t got = fread(&text[0], 1, text.size(), m_file);
-    text.resize(got);
-    fseek(m_file, 0, SEEK_END);
-    return text;
 }

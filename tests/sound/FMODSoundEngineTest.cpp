@@ -2,44 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "base/Log.h"
 #include "sound/AudioBackend.h"
 #include "sound/FMODSoundEngine.h"
 #include "sound/SoundTestData.h"
+#include "support/LogCapture.h"
 
 namespace {
-
-// Captures console log lines (levels >= 1) for the lifetime of the object.
-class LogCapture {
-public:
-    LogCapture() : m_file(std::tmpfile()) { SetLogSinks(m_file, nullptr); }
-    ~LogCapture() {
-        SetLogSinks(nullptr, nullptr);
-        std::fclose(m_file);
-    }
-    std::string Text() {
-        std::fflush(m_file);
-        std::string text;
-        std::rewind(m_file);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof(buf), m_file)) > 0) text.append(buf, n);
-        return text;
-    }
-    int Count(const std::string& needle) {
-        std::string text = Text();
-        int count = 0;
-        for (size_t pos = text.find(needle); pos != std::string::npos; pos = text.find(needle, pos + 1))
-            ++count;
-        return count;
-    }
-
-private:
-    FILE* m_file;
-};
 
 class FMODSoundEngineTest : public ::testing::Test {
 protected:
@@ -218,7 +188,7 @@ TEST_F(FMODSoundEngineTest, FullVolumeSineReadsItsAmplitudeAndSpectrumPeak) {
 }
 
 TEST_F(FMODSoundEngineTest, OfflineCaptureWritesTheMixAndOscilloscopeMatchesIt) {
-    const std::string wavPath = m_data.OutputPath("capture.wav");
+    const std::string wavPath = m_data.Path("capture.wav");
     AudioBackend_SetOffline(wavPath.c_str());
     std::vector<float> scope;
     {
@@ -258,7 +228,7 @@ TEST_F(FMODSoundEngineTest, OfflineCaptureWritesTheMixAndOscilloscopeMatchesIt) 
 
 TEST_F(FMODSoundEngineTest, LoopPointsAreClampedToExactSamples) {
     // ramp.wav: 2000 frames, 45 ms, so L = floor(45 * 44.1) = 1984 and the last sample is 1983.
-    const std::string wavPath = m_data.OutputPath("loops.wav");
+    const std::string wavPath = m_data.Path("loops.wav");
     struct Case {
         float start, end;
         int count;

@@ -1,21 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
-#include "base/Log.h"
 #include "sound/AudioBackend.h"
 #include "sound/FMODSoundEngine.h"
 #include "sound/SoundTestData.h"
+#include "support/LogCapture.h"
 
 // Runs the real-time mixer thread (the silent output here, a device where one exists) against
 // every main-thread call that touches shared state. Built with ThreadSanitizer.
 TEST(RealtimeMixerTest, MainThreadCallsRaceFreeWithMixerThread) {
     SoundTestData data;
     AudioBackend_SetOffline(nullptr);
-    FILE* log = std::tmpfile();
-    SetLogSinks(log, nullptr);
+    LogCapture log;
     {
         FMODSoundEngine engine;
         ASSERT_TRUE(engine.Init(0.8f));
@@ -60,6 +58,4 @@ TEST(RealtimeMixerTest, MainThreadCallsRaceFreeWithMixerThread) {
         engine.DeleteStream(id);
         engine.DeleteStream(loops);
     }
-    SetLogSinks(nullptr, nullptr);
-    std::fclose(log);
 }
