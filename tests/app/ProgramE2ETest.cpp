@@ -128,6 +128,24 @@ TEST(ProgramE2E, SynchronizeRestartsScriptTime) {
     EXPECT_EQ(CountFrames(synced.Path() + "/f"), 16);
 }
 
+TEST(ProgramE2E, PackedDataFileExtractsToTheFilesTheRunLoaded) {
+    ShowDirectory show("<demo end=\"0.2\"><texture id=\"star\" src=\"textures/star.png\"/></demo>");
+    ProcessResult pack = show.Run({"-g", "out.dat", "-capture", "a", "-fps", "10", "-res", kSmallWindow});
+    ASSERT_EQ(pack.exitCode, 0) << pack.output;
+    EXPECT_TRUE(InOrder(pack.output, {"* Destroying user interface..", "* Generating data file..", "* Destroying loader.."}));
+
+    ProcessResult extract = RunProcess({TatamixBinary(), "-f", "out.dat", "-x", "extracted", "-capture", "b", "-fps",
+                                        "10", "-res", kSmallWindow},
+                                       show.Path(), 120);
+    ASSERT_EQ(extract.exitCode, 0) << extract.output;
+    EXPECT_NE(extract.output.find("* Extracting data file to directory.."), std::string::npos);
+    for (const char* name : {"script.xml", "textures/star.png", "textures/font_default.png"}) {
+        const std::string original = ReadFile(show.Path() + "/data/" + name);
+        ASSERT_FALSE(original.empty()) << name;
+        EXPECT_EQ(ReadFile(show.Path() + "/extracted/" + name), original) << name;
+    }
+}
+
 TEST(ProgramE2E, EscapeEndsTheShowWithStatusZero) {
     if (RunProcess({"/bin/sh", "-c", "command -v xdotool"}, "", 10).exitCode != 0) GTEST_SKIP() << "no xdotool";
     ShowDirectory show("<demo end=\"60\"/>");
