@@ -44,6 +44,11 @@ bool ReadWav(const std::string& path, Wav* wav) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) return false;
+    // A file cut short by a failed run may claim any length: refuse what no test writes.
+    if (info.channels < 1 || info.channels > 2 || info.frames < 0 || info.frames > 600 * 44100) {
+        sf_close(file);
+        return false;
+    }
     wav->channels = info.channels;
     wav->rate = info.samplerate;
     wav->samples.resize(static_cast<size_t>(info.frames) * info.channels);
