@@ -13,14 +13,19 @@ constexpr int kFontCell = 32;
 constexpr float kFontScale = 2.5f;      // pixels per design unit: caps 17.5 px high
 constexpr float kFontBaseline = 23.0f;  // from the cell top; leaves >= 2 px clear above and below
 constexpr float kFontRadius = 1.45f;    // stroke half width in pixels
+constexpr float kFontWidth = 1.35f;     // horizontal stretch: the strokes' natural width leaves cells half empty
 
 bool MakeFont(const std::string& dataDir) {
     const std::string path = AssetGenerator::OutputPath(dataDir, "textures/font_default.png");
     if (path.empty()) return false;
     Mask mask(16 * kFontCell, 16 * kFontCell);
     for (int code = 0; code < 256; ++code) {
-        const auto segments = StrokeFont::Glyph(static_cast<unsigned char>(code));
+        auto segments = StrokeFont::Glyph(static_cast<unsigned char>(code));
         if (segments.empty()) continue;
+        for (StrokeFont::Segment& segment : segments) {
+            segment.x0 *= kFontWidth;
+            segment.x1 *= kFontWidth;
+        }
         float minX, maxX;
         StrokeFont::InkRange(segments, minX, maxX);
         // Centre the ink horizontally; snap to half pixels so vertical stems stay crisp.
