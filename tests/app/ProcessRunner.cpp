@@ -11,6 +11,8 @@
 
 namespace {
 
+const size_t kMaxOutput = 1u << 20;
+
 double Seconds() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -51,7 +53,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
         if (poll(&p, 1, remainingMs) > 0) {
             const ssize_t n = read(fds[0], buffer, sizeof(buffer));
             if (n <= 0) break;
-            result.output.append(buffer, static_cast<size_t>(n));
+            // A runaway child must not take the test's memory with it: keep the first part.
+            if (result.output.size() < kMaxOutput) {
+                result.output.append(buffer, static_cast<size_t>(n));
+                if (result.output.size() >= kMaxOutput) result.output += "\n[output truncated]\n";
+            }
         }
     }
     close(fds[0]);
