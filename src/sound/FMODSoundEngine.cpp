@@ -183,6 +183,9 @@ int FMODSoundEngine::PlayStream(int id) {
     LogMessage(LOG_TRACE, "id=", id);
     int channel = -1;
     if (StreamRecord* record = FindStream(id)) channel = FSOUND_Stream_Play(FSOUND_FREE, record->stream);
+    // A new channel starts at full volume; until its owner sets a volume it plays at the master
+    // volume, so "-volume 0" is silent from the first sample.
+    if (channel >= 0) SetVolume(channel, 1.0f);
     LOG_TRACE_FINISHED("FMODSoundEngine", "PlayStream");
     return channel;
 }

@@ -117,7 +117,9 @@ void GLUTUserInterface::GlutDisplay() {
 
 void GLUTUserInterface::GlutIdle() {
     if (!g_instance) return;
-    g_instance->FrameUpdate();
+    // GLUT does not draw a window that is not mapped yet; a capture must not step time
+    // again before the frame it has updated was drawn and written.
+    if (!g_instance->IsCaptureAwaitingRender()) g_instance->FrameUpdate();
     glutPostRedisplay();
 }
 

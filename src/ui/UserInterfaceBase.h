@@ -54,6 +54,8 @@ public:
 
     // One frame update / render step; public for tests that run frames without a window.
     void FrameUpdate();
+    // While capturing, an updated frame must be rendered and written before the next update.
+    bool IsCaptureAwaitingRender() const { return capture_ && captureDue_; }
     void FrameRender();
 
 protected:

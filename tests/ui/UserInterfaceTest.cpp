@@ -129,10 +129,13 @@ TEST(UserInterface, CaptureClockStepsByFixedFrameTime) {
     ui.SetCapture(capture);
     RecordingFramework fw;
     ui.Start(&fw);
+    EXPECT_FALSE(ui.IsCaptureAwaitingRender());
     ui.FrameUpdate();
     EXPECT_FLOAT_EQ(fw.lastTime, 0.0f);
     EXPECT_FLOAT_EQ(fw.lastDt, 0.0f);
     EXPECT_DOUBLE_EQ(ui.GetElapsedTime(), 0.0);
+    // The updated frame must be drawn and written before time may step again.
+    EXPECT_TRUE(ui.IsCaptureAwaitingRender());
 }
 
 TEST(UserInterfaceDeathTest, EscapeEndsTheProgramBeforeTheFrameworkSeesIt) {
