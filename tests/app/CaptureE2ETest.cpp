@@ -160,7 +160,7 @@ TEST(CaptureE2E, TheShowPlaysToTheEndAndPlaysTheSameFromItsDataFile) {
         previousMean = mean;
     }
     // Consecutive frames differ: the picture moves.
-    EXPECT_NE(ReadFile(FramePath(a, 100)), ReadFile(FramePath(a, 101)));
+    EXPECT_TRUE(ReadFile(FramePath(a, 100)) != ReadFile(FramePath(a, 101)));
 
     Wav wav;
     ASSERT_TRUE(ReadWav(a + "/audio.wav", &wav));
@@ -178,9 +178,10 @@ TEST(CaptureE2E, TheShowPlaysToTheEndAndPlaysTheSameFromItsDataFile) {
     EXPECT_NE(fromFile.output.find("  Loading from data file: show.dat"), std::string::npos);
     ASSERT_EQ(CountFrames(dir.Path() + "/b"), frames);
     for (int i = 0; i < frames; i += 30) {
-        EXPECT_EQ(ReadFile(FramePath(a, i)), ReadFile(FramePath(dir.Path() + "/b", i))) << "frame " << i;
+        EXPECT_TRUE(ReadFile(FramePath(a, i)) == ReadFile(FramePath(dir.Path() + "/b", i))) << "frame " << i;
     }
-    EXPECT_EQ(ReadFile(a + "/audio.wav"), ReadFile(dir.Path() + "/b/audio.wav"));
+    // Compared as booleans: printing a diff of two large binary files would take gigabytes.
+    EXPECT_TRUE(ReadFile(a + "/audio.wav") == ReadFile(dir.Path() + "/b/audio.wav"));
 }
 
 }  // namespace
