@@ -293,86 +293,57 @@ void ScriptObject::PrintState(int depth) {
     for (ScriptObject* child : m_children) child->PrintState(depth + 1);
 }
 
-ScriptObjectFloat* ScriptObject::AddFloatParameter(const std::string& id, AccessMode access, float value,
-                                                   const std::string& description) {
-    auto* p = new ScriptObjectFloat(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(value);
+template <typename T, typename... Values>
+T* ScriptObject::AddValueParameter(const std::string& id, AccessMode access, const std::string& description,
+                                   Values... values) {
+    auto* p = new T(m_framework, id, this, m_start, m_end, access);
+    p->SetValue(values...);
     p->SetParameterDescription(description);
     AddParameter(p);
     return p;
 }
 
-ScriptObjectInteger* ScriptObject::AddIntegerParameter(const std::string& id, AccessMode access,
-                                                       int32_t value, const std::string& description) {
-    auto* p = new ScriptObjectInteger(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(value);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
+ScriptObjectFloat* ScriptObject::AddFloatParameter(const std::string& id, AccessMode access, float value,
+                                                   const std::string& description) {
+    return AddValueParameter<ScriptObjectFloat>(id, access, description, value);
+}
+
+ScriptObjectInteger* ScriptObject::AddIntegerParameter(const std::string& id, AccessMode access, int32_t value,
+                                                       const std::string& description) {
+    return AddValueParameter<ScriptObjectInteger>(id, access, description, value);
 }
 
 ScriptObjectBoolean* ScriptObject::AddBooleanParameter(const std::string& id, AccessMode access, bool value,
                                                        const std::string& description) {
-    auto* p = new ScriptObjectBoolean(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(value);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
+    return AddValueParameter<ScriptObjectBoolean>(id, access, description, value);
 }
 
 ScriptObjectString* ScriptObject::AddStringParameter(const std::string& id, AccessMode access,
-                                                     const std::string& value,
-                                                     const std::string& description) {
-    auto* p = new ScriptObjectString(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(value);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
+                                                     const std::string& value, const std::string& description) {
+    return AddValueParameter<ScriptObjectString>(id, access, description, value);
 }
 
-ScriptObjectVector2* ScriptObject::AddVector2Parameter(const std::string& id, AccessMode access, float x,
-                                                       float y, const std::string& description) {
-    auto* p = new ScriptObjectVector2(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(x, y);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
-}
-
-ScriptObjectVector3* ScriptObject::AddVector3Parameter(const std::string& id, AccessMode access, float x,
-                                                       float y, float z, const std::string& description) {
-    auto* p = new ScriptObjectVector3(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(x, y, z);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
-}
-
-ScriptObjectVector4* ScriptObject::AddVector4Parameter(const std::string& id, AccessMode access, float x,
-                                                       float y, float z, float w,
+ScriptObjectVector2* ScriptObject::AddVector2Parameter(const std::string& id, AccessMode access, float x, float y,
                                                        const std::string& description) {
-    auto* p = new ScriptObjectVector4(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(x, y, z, w);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
+    return AddValueParameter<ScriptObjectVector2>(id, access, description, x, y);
 }
 
-ScriptObjectColor3* ScriptObject::AddColor3Parameter(const std::string& id, AccessMode access, float r,
-                                                     float g, float b, const std::string& description) {
-    auto* p = new ScriptObjectColor3(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(r, g, b);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
+ScriptObjectVector3* ScriptObject::AddVector3Parameter(const std::string& id, AccessMode access, float x, float y,
+                                                       float z, const std::string& description) {
+    return AddValueParameter<ScriptObjectVector3>(id, access, description, x, y, z);
 }
 
-ScriptObjectColor4* ScriptObject::AddColor4Parameter(const std::string& id, AccessMode access, float r,
-                                                     float g, float b, float a,
-                                                     const std::string& description) {
-    auto* p = new ScriptObjectColor4(m_framework, id, this, m_start, m_end, access);
-    p->SetValue(r, g, b, a);
-    p->SetParameterDescription(description);
-    AddParameter(p);
-    return p;
+ScriptObjectVector4* ScriptObject::AddVector4Parameter(const std::string& id, AccessMode access, float x, float y,
+                                                       float z, float w, const std::string& description) {
+    return AddValueParameter<ScriptObjectVector4>(id, access, description, x, y, z, w);
+}
+
+ScriptObjectColor3* ScriptObject::AddColor3Parameter(const std::string& id, AccessMode access, float r, float g,
+                                                     float b, const std::string& description) {
+    return AddValueParameter<ScriptObjectColor3>(id, access, description, r, g, b);
+}
+
+ScriptObjectColor4* ScriptObject::AddColor4Parameter(const std::string& id, AccessMode access, float r, float g,
+                                                     float b, float a, const std::string& description) {
+    return AddValueParameter<ScriptObjectColor4>(id, access, description, r, g, b, a);
 }

@@ -147,4 +147,10 @@ protected:
     bool m_active = false;
     ScriptValueKind m_valueKind = ScriptValueKind::None;
     std::string m_lastEventText;
+
+private:
+    // Creates a value parameter of type T with this object's range, sets it and attaches it.
+    template <typename T, typename... Values>
+    T* AddValueParameter(const std::string& id, AccessMode access, const std::string& description,
+                         Values... values);
 };
