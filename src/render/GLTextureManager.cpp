@@ -131,6 +131,10 @@ bool FormatSliceName(const std::string& pattern, int number, std::string& out) {
     return true;
 }
 
+float AspectOf(const Bitmap& bitmap) {
+    return bitmap.GetHeight() ? float(bitmap.GetWidth()) / float(bitmap.GetHeight()) : 1.0f;
+}
+
 std::unique_ptr<Bitmap> LoadBitmap(Loader* loader, const std::string& name) {
     auto bitmap = std::make_unique<Bitmap>();
     if (!loader || !bitmap->Load(loader, name, false) || !bitmap->GetPixels()) {
@@ -445,19 +449,24 @@ uint32_t GLTextureManager::LoadNormalMapFromHeightField(Loader* loader, const st
     return id;
 }
 
+uint32_t GLTextureManager::CreateBoundTexture(TextureRecord& record, uint32_t target) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(target, id);
+    record.id = id;
+    ApplyParameters(record);
+    return id;
+}
+
 uint32_t GLTextureManager::AddTexture1D(Bitmap* bitmap, uint32_t format) {
     LOG_TRACE_CALLED("GLTextureManager", "AddTexture1D");
     if (!Ready() || !bitmap || !bitmap->GetPixels()) return 0;
     auto record = NewRecord(GL_TEXTURE_1D, format, true);
-    record->aspectRatio = bitmap->GetHeight() ? float(bitmap->GetWidth()) / float(bitmap->GetHeight()) : 1.0f;
+    record->aspectRatio = AspectOf(*bitmap);
     std::unique_ptr<Bitmap> copy;
     const Bitmap* image =
         Prepare(bitmap, GetLegalSize(bitmap->GetWidth()), bitmap->GetHeight(), BitsForFormat(format), copy);
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_1D, id);
-    record->id = id;
-    ApplyParameters(*record);
+    GLuint id = CreateBoundTexture(*record, GL_TEXTURE_1D);
     GLint internal = UploadInternalFormat(record->internalFormat);
     GLenum pixelFormat = UploadPixelFormat(format);
     if (record->flags & 2) {
@@ -478,15 +487,11 @@ uint32_t GLTextureManager::AddTexture2D(Bitmap* bitmap, uint32_t format) {
     LOG_TRACE_CALLED("GLTextureManager", "AddTexture2D");
     if (!Ready() || !bitmap || !bitmap->GetPixels()) return 0;
     auto record = NewRecord(GL_TEXTURE_2D, format, true);
-    record->aspectRatio = bitmap->GetHeight() ? float(bitmap->GetWidth()) / float(bitmap->GetHeight()) : 1.0f;
+    record->aspectRatio = AspectOf(*bitmap);
     std::unique_ptr<Bitmap> copy;
     const Bitmap* image = Prepare(bitmap, GetLegalSize(bitmap->GetWidth()), GetLegalSize(bitmap->GetHeight()),
                                   BitsForFormat(format), copy);
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    record->id = id;
-    ApplyParameters(*record);
+    GLuint id = CreateBoundTexture(*record, GL_TEXTURE_2D);
     GLint internal = UploadInternalFormat(record->internalFormat);
     GLenum pixelFormat = UploadPixelFormat(format);
     if (record->flags & 2) {
@@ -511,11 +516,7 @@ uint32_t GLTextureManager::AddDynamicTexture2D(uint32_t width, uint32_t height, 
     uint32_t w = GetLegalSize(width), h = GetLegalSize(height);
     if (w != width || h != height)
         LogMessage(LOG_WARNING, "GLTextureManager: Dynamic texture dimensions resized before using as texture.");
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    record->id = id;
-    ApplyParameters(*record);
+    GLuint id = CreateBoundTexture(*record, GL_TEXTURE_2D);
     while (glGetError() != GL_NO_ERROR) {
     }
     glCopyTexImage2D(GL_TEXTURE_2D, 0, UploadInternalFormat(format), 0, 0, w, h, 0);
@@ -535,8 +536,7 @@ uint32_t GLTextureManager::AddTexture3D(Bitmap** slices, uint32_t count, uint32_
     if (!Ready() || !slices || count == 0 || !slices[0] || !slices[0]->GetPixels()) return 0;
     LogMessage(LOG_TRACE, "numLevels=", count);
     auto record = NewRecord(GL_TEXTURE_3D, format, true);
-    record->aspectRatio =
-        slices[0]->GetHeight() ? float(slices[0]->GetWidth()) / float(slices[0]->GetHeight()) : 1.0f;
+    record->aspectRatio = AspectOf(*slices[0]);
     uint32_t w = GetLegalSize(slices[0]->GetWidth()), h = GetLegalSize(slices[0]->GetHeight());
     uint32_t bits = BitsForFormat(format);
     if (bits == 0) bits = slices[0]->GetBitsPerPixel();
@@ -554,11 +554,7 @@ uint32_t GLTextureManager::AddTexture3D(Bitmap** slices, uint32_t count, uint32_
         if (image->GetBitsPerPixel() != bits || !image->GetPixels()) return 0;
         std::memcpy(volume.data() + sliceBytes * i, image->GetPixels(), sliceBytes);
     }
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_3D, id);
-    record->id = id;
-    ApplyParameters(*record);
+    GLuint id = CreateBoundTexture(*record, GL_TEXTURE_3D);
     glTexImage3D(GL_TEXTURE_3D, 0, UploadInternalFormat(record->internalFormat), w, h, count, 0,
                  UploadPixelFormat(format), GL_UNSIGNED_BYTE, volume.data());
     id = Register(std::move(record));
@@ -572,13 +568,8 @@ uint32_t GLTextureManager::AddTextureCube(Bitmap** faces, uint32_t format) {
     for (int f = 0; f < 6; ++f)
         if (!faces[f] || !faces[f]->GetPixels()) return 0;
     auto record = NewRecord(GL_TEXTURE_CUBE_MAP, format, true);
-    record->aspectRatio =
-        faces[0]->GetHeight() ? float(faces[0]->GetWidth()) / float(faces[0]->GetHeight()) : 1.0f;
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, id);
-    record->id = id;
-    ApplyParameters(*record);
+    record->aspectRatio = AspectOf(*faces[0]);
+    GLuint id = CreateBoundTexture(*record, GL_TEXTURE_CUBE_MAP);
     uint32_t bits = BitsForFormat(format);
     for (int f = 0; f < 6; ++f) {
         std::unique_ptr<Bitmap> copy;

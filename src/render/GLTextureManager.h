@@ -87,6 +87,8 @@ private:
     uint32_t UseExisting(TextureRecord* record);
     std::unique_ptr<TextureRecord> NewRecord(uint32_t target, uint32_t format, bool allowCompression);
     void ApplyParameters(const TextureRecord& record);
+    // Generates a texture, binds it to target, records its id and applies the record's parameters.
+    uint32_t CreateBoundTexture(TextureRecord& record, uint32_t target);
     uint32_t Register(std::unique_ptr<TextureRecord> record);
     void LogTotals();
 
