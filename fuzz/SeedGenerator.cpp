@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
-#include <png.h>
-
 #include "base/Log.h"
 #include "io/Loader.h"
+#include "support/ImageEncoding.h"
 
 namespace {
 
@@ -34,63 +31,16 @@ Bytes Pattern(size_t count, unsigned seed) {
 }
 
 Bytes Png(uint32_t width, uint32_t height, int colorType, int bitDepth, bool interlaced) {
-    Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, png_size_t length) {
-            auto* v = static_cast<Bytes*>(png_get_io_ptr(p));
-            v->insert(v->end(), data, data + length);
-        },
-        nullptr);
-    png_set_IHDR(png, info, width, height, bitDepth, colorType,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (colorType == PNG_COLOR_TYPE_PALETTE) {
-        png_color palette[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-        png_set_PLTE(png, info, palette, 4);
-    }
-    png_write_info(png, info);
-    const size_t rowBytes = png_get_rowbytes(png, info);
-    Bytes pixels = Pattern(rowBytes * height, width + height);
+    Bytes pixels = Pattern(PngRowBytes(width, colorType, bitDepth) * height, width + height);
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         for (uint8_t& b : pixels) b &= 0x03;  // palette indices 0..3
     }
-    std::vector<png_bytep> rows(height);
-    for (uint32_t y = 0; y < height; ++y) rows[y] = pixels.data() + y * rowBytes;
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return EncodePng(width, height, colorType, bitDepth, pixels, interlaced);
 }
 
 Bytes Jpeg(uint32_t width, uint32_t height, int components, bool progressive) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 75, TRUE);
-    if (progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
     const Bytes pixels = Pattern(static_cast<size_t>(width) * height * components, components);
-    while (cinfo.next_scanline < height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * width * components);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    return EncodeJpeg(width, height, components, pixels, 75, progressive);
 }
 
 void PutU32(Bytes& out, uint32_t v) {

@@ -1,72 +1,13 @@
 #include <gtest/gtest.h>
-#include <jpeglib.h>
-#include <png.h>
 
 #include <cstring>
 
 #include "io/Bitmap.h"
 #include "io/IoTestUtil.h"
+#include "support/ImageEncoding.h"
 #include "io/Loader.h"
 
 namespace {
-
-// Encodes a PNG in memory with libpng directly. `pixels` are packed samples of the given
-// depth (16-bit samples big-endian, as PNG stores them).
-std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, int colorType, int bitDepth,
-                               const std::vector<uint8_t>& pixels, bool interlaced = false) {
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, png_size_t length) {
-            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-            v->insert(v->end(), data, data + length);
-        },
-        nullptr);
-    png_set_IHDR(png, info, width, height, bitDepth, colorType,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (colorType == PNG_COLOR_TYPE_PALETTE) {
-        png_color palette[2] = {{0, 0, 0}, {255, 0, 0}};
-        png_set_PLTE(png, info, palette, 2);
-    }
-    png_write_info(png, info);
-    const size_t rowBytes = png_get_rowbytes(png, info);
-    std::vector<png_bytep> rows(height);
-    for (uint32_t y = 0; y < height; ++y) rows[y] = const_cast<png_bytep>(pixels.data() + y * rowBytes);
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
-std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, int components,
-                                const std::vector<uint8_t>& pixels) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * width * components);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> out(buffer, buffer + size);
-    free(buffer);
-    return out;
-}
 
 bool LoadPng(Bitmap& bitmap, const std::vector<uint8_t>& file, bool flag) {
     return bitmap.LoadPNG(file.data(), static_cast<uint32_t>(file.size()), flag);
