@@ -5,7 +5,8 @@ JOBS     ?= $(shell nproc)
 ASSETGEN := $(BUILD)/tools/assetgen/tatamix-assetgen
 TATAMIX  := $(BUILD)/tatamix
 FPS      ?= 30
-XVFB     := xvfb-run -a -s "-screen 0 1280x720x24"
+# -noreset: Xvfb resets when its last client leaves, and a client connecting meanwhile fails.
+XVFB     := xvfb-run -a -s "-screen 0 1280x720x24 -noreset"
 # Run under a virtual display when there is no real one.
 DISPLAY_WRAP = $(if $(DISPLAY),,$(XVFB))
 
