@@ -19,6 +19,8 @@ PACKAGES=(
   libsndfile1-dev libkissfft-dev
   # virtual display and input for the GL and end-to-end tests
   xvfb xauth xdotool
+  # real LightWave files written by other tools, read by the reader tests and fuzz seeds
+  assimp-testmodels
   # muxing captured shows into a video
   ffmpeg
 )
