@@ -10,6 +10,7 @@
 #include "base/Log.h"
 #include "io/Loader.h"
 #include "render/IRenderer.h"
+#include "scene/GeomEngine.h"
 #include "script/DemoFramework.h"
 #include "sound/AudioBackend.h"
 #include "sound/ISoundEngine.h"
@@ -78,6 +79,7 @@ void onexitCallback() {
         SetDemoFramework(nullptr);
     }
     LogMessage(LOG_INFO, "* Destroying geomerty engine..");
+    DestroyGeomEngine();
     LogMessage(LOG_INFO, "* Destroying sound engine..");
     DestroySoundEngine();
     LogMessage(LOG_INFO, "* Destroying renderer..");
@@ -161,6 +163,7 @@ int RunApplication(int argc, char** argv) {
     }
 
     LogMessage(LOG_TRACE, "* Initializing geometry engine..");
+    CreateGeomEngine();
 
     LogMessage(LOG_TRACE, "* Initializing demo framework..");
     if (g_options.seedGiven) DemoFramework::SetRandomSeedOverride(true, g_options.seed);

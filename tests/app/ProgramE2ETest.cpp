@@ -33,6 +33,12 @@ TEST(ProgramE2E, PlaysToTheEndAndShutsDownInOrder) {
     EXPECT_EQ(r.output.find("undeleted"), std::string::npos) << r.output;
     const std::string debug = show.Dir().Read("debug.txt");
     EXPECT_TRUE(InOrder(debug, {"onexitCallback() called.", std::string(65, '-'), "onexitCallback() finished."}));
+    // The geometry engine lives from its start-up step to its shut-down step.
+    EXPECT_TRUE(InOrder(debug, {"* Initializing geometry engine..", "GeomEngine::GeomEngine() finished.",
+                                "* Initializing demo framework..", "* Destroying geomerty engine..",
+                                "GeomEngine::DeleteAllNodes() finished.", "GeomEngine::~GeomEngine() finished.",
+                                "* Destroying sound engine.."}))
+        << debug;
 }
 
 TEST(ProgramE2E, UsageAndOptionErrorsRunNoShutDown) {
