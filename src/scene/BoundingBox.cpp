@@ -4,25 +4,10 @@
 
 #include "base/Log.h"
 
-BoundingBox::BoundingBox(const float* centre3, const float* size3) { Set(centre3, size3); }
-
 BoundingBox BoundingBox::FromMinMax(const float* min3, const float* max3) {
     BoundingBox box;
     box.SetMinMax(min3, max3);
     return box;
-}
-
-void BoundingBox::Set(const float* centre3, const float* size3) {
-    for (int i = 0; i < 3; ++i) centre[i] = centre3[i], size[i] = size3[i];
-    centre[3] = 1.0f;
-}
-
-void BoundingBox::SetMinMax(const float* min3, const float* max3) {
-    for (int i = 0; i < 3; ++i) {
-        centre[i] = (min3[i] + max3[i]) * 0.5f;
-        size[i] = max3[i] - min3[i];
-    }
-    centre[3] = 1.0f;
 }
 
 void BoundingBox::GetMin(float* out3) const {

@@ -10,4 +10,11 @@ public:
     // The box given in the space that the matrix takes this shape into.
     virtual bool IsIntersected(const BoundingBox& box, const Matrix& matrix) const = 0;
     virtual bool IsIntersected(const BoundingBox& box) const = 0;
+
+    enum Overlap { OUTSIDE = 0, INTERSECTS = 1, INSIDE = 2 };
+    // INSIDE promises that every box within this one intersects too, which lets a tree walk
+    // skip the tests below it. The default never promises that.
+    virtual Overlap Classify(const BoundingBox& box) const {
+        return IsIntersected(box) ? INTERSECTS : OUTSIDE;
+    }
 };

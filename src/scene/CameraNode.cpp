@@ -38,10 +38,12 @@ void CameraNode::SetFov(float aspect, float fovX) {
 
 void CameraNode::UpdateVisibleNodes() {
     ApplyPerspective(kWideNear, kWideFar);
-    m_visibleNodes.clear();
     GeomEngine* engine = GetEngine();
     SceneNode* scene = GetScene();
-    if (!engine || !scene) return;
+    if (!engine || !scene) {
+        m_visibleNodes.clear();
+        return;
+    }
     Frustum world(m_frustum);
     world.Transform(GetWorldMatrix());
     engine->CollectVisibleNodes(m_visibleNodes, scene->GetId(), world);

@@ -13,9 +13,13 @@ const float kMinWidth = 1e-6f;
 // Beyond this, products of corner coordinates would overflow a float.
 const float kMaxDistance = 1e15f;
 
-float Limit(float v) { return v > kMaxDistance ? kMaxDistance : (v < -kMaxDistance ? -kMaxDistance : v); }
+float Limit(float v) {
+    return v > kMaxDistance ? kMaxDistance : (v < -kMaxDistance ? -kMaxDistance : v);
+}
 
-bool Finite(float v) { return std::isfinite(v); }
+bool Finite(float v) {
+    return std::isfinite(v);
+}
 
 float SafeAngle(float angle, float fallback) {
     if (!Finite(angle)) angle = fallback;
@@ -38,7 +42,9 @@ void Direction(const float* a, const float* b, float* out) {
 
 }  // namespace
 
-Frustum::Frustum() { SetPerspective(1.0471976f, 0.7853982f, 1.0f, 1000.0f); }
+Frustum::Frustum() {
+    SetPerspective(1.0471976f, 0.7853982f, 1.0f, 1000.0f);
+}
 
 void Frustum::SetPerspective(const float* fov, float zNear, float zFar) {
     SetPerspective(fov[0], fov[1], zNear, zFar);
@@ -69,8 +75,7 @@ void Frustum::SetPerspective(float fovX, float fovY, float zNear, float zFar) {
 void Frustum::SetOrtho(float left, float right, float top, float bottom, float zNear, float zFar) {
     const float fallback[6] = {-1.0f, 1.0f, 1.0f, -1.0f, -1.0f, 1.0f};
     float* values[6] = {&left, &right, &top, &bottom, &zNear, &zFar};
-    for (int i = 0; i < 6; ++i)
-        *values[i] = Finite(*values[i]) ? Limit(*values[i]) : fallback[i];
+    for (int i = 0; i < 6; ++i) *values[i] = Finite(*values[i]) ? Limit(*values[i]) : fallback[i];
     SeparateBounds(left, right);
     SeparateBounds(bottom, top);
     SeparateBounds(zNear, zFar);
@@ -138,7 +143,8 @@ void Frustum::BuildPlanes() {
         float d1[3], d2[3];
         Direction(c3, c0, d1);
         Direction(c2, c1, d2);
-        float n[3] = {d1[1] * d2[2] - d1[2] * d2[1], d1[2] * d2[0] - d1[0] * d2[2], d1[0] * d2[1] - d1[1] * d2[0]};
+        float n[3] = {d1[1] * d2[2] - d1[2] * d2[1], d1[2] * d2[0] - d1[0] * d2[2],
+                      d1[0] * d2[1] - d1[1] * d2[0]};
         const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
         if (length > 0.0f) n[0] /= length, n[1] /= length, n[2] /= length;
         float mid[3];

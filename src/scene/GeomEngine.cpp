@@ -1,5 +1,7 @@
 #include "scene/GeomEngine.h"
 
+#include <algorithm>
+
 #include "base/Log.h"
 #include "render/IRenderer.h"
 #include "scene/BoundingBoxTestable.h"
@@ -10,12 +12,33 @@ namespace {
 
 GeomEngine* g_geomEngine = nullptr;
 
-void CollectTree(Node* node, NodeMap& result, const BoundingBoxTestable& volume, const NodeFilter& filter) {
-    if (!volume.IsIntersected(node->GetTreeBox())) return;
-    if (volume.IsIntersected(node->GetWorldBox()) && (!filter || filter(node)))
-        result.emplace_hint(result.end(), node->GetId(), node);
-    for (Node* child : node->GetChildren()) CollectTree(child, result, volume, filter);
+// Ids below this are sorted through a bitmap indexed by id; beyond it the found nodes are sorted.
+const uint32_t kBitmapIdLimit = 1u << 22;
+
+}  // namespace
+
+// inside: the tree box of an ancestor lies wholly in the volume, so every box below does too.
+void GeomEngine::CollectTree(Node* node, const BoundingBoxTestable& volume, const NodeFilter& filter,
+                             bool inside) {
+    if (!inside) {
+        const BoundingBoxTestable::Overlap overlap = volume.Classify(node->GetTreeBox());
+        if (overlap == BoundingBoxTestable::OUTSIDE) return;
+        inside = overlap == BoundingBoxTestable::INSIDE;
+    }
+    if ((inside || volume.IsIntersected(node->GetWorldBox())) && (!filter || filter(node))) {
+        const uint32_t id = node->GetId();
+        if (id < m_foundSlots.size()) {
+            m_foundBits[id >> 6] |= uint64_t(1) << (id & 63);
+            m_foundSlots[id] = node;
+        } else {
+            m_found.emplace_back(id, node);
+        }
+    }
+    node->PrefetchChildren();
+    for (Node* child : node->GetChildren()) CollectTree(child, volume, filter, inside);
 }
+
+namespace {
 
 void DrawTreeDebug(IRenderer* renderer, Node* node, const Matrix& view) {
     static const float kLocalColor[3] = {0.0f, 0.5f, 0.0f};
@@ -93,8 +116,47 @@ void GeomEngine::UpdateNode(uint32_t id) {
 
 void GeomEngine::CollectVisibleNodes(NodeMap& result, uint32_t rootId, const BoundingBoxTestable& volume,
                                      const NodeFilter& filter) {
-    result.clear();
-    if (Node* root = GetNode(rootId)) CollectTree(root, result, volume, filter);
+    m_found.clear();
+    // Ids are dense and below nextId: a bitmap by id yields the found nodes in id order.
+    const uint32_t slots = m_nextId <= kBitmapIdLimit ? m_nextId : 0;
+    m_foundBits.assign((slots + 63) / 64, 0);
+    if (m_foundSlots.size() != slots) m_foundSlots.assign(slots, nullptr);
+    if (Node* root = GetNode(rootId)) CollectTree(root, volume, filter, false);
+    if (!std::is_sorted(m_found.begin(), m_found.end())) std::sort(m_found.begin(), m_found.end());
+    // The result usually differs little from last frame's: merge the new ids into it, so that
+    // unchanged entries stay, and entries that go are reused for those that come.
+    auto it = result.begin();
+    auto merge = [&](uint32_t id, Node* node) {
+        while (it != result.end() && it->first < id) {
+            auto gone = it++;
+            m_spareEntries.push_back(result.extract(gone));
+        }
+        if (it != result.end() && it->first == id) {
+            (it++)->second = node;
+            return;
+        }
+        if (m_spareEntries.empty()) {
+            result.emplace_hint(it, id, node);
+            return;
+        }
+        NodeMap::node_type reused = std::move(m_spareEntries.back());
+        m_spareEntries.pop_back();
+        reused.key() = id;
+        reused.mapped() = node;
+        result.insert(it, std::move(reused));
+    };
+    for (size_t word = 0; word < m_foundBits.size(); ++word) {
+        for (uint64_t bits = m_foundBits[word]; bits; bits &= bits - 1) {
+            const uint32_t id = static_cast<uint32_t>(word * 64 + __builtin_ctzll(bits));
+            merge(id, m_foundSlots[id]);
+        }
+    }
+    // Ids beyond the bitmap (or of nodes from elsewhere) are all larger than those in it.
+    for (const auto& entry : m_found) merge(entry.first, entry.second);
+    while (it != result.end()) {
+        auto gone = it++;
+        m_spareEntries.push_back(result.extract(gone));
+    }
 }
 
 void GeomEngine::DrawNodeDebug(uint32_t id, Node* camera, const Frustum& frustum) {
@@ -129,7 +191,9 @@ void GeomEngine::SetClipPlane(const float* plane4) {
     for (int i = 0; i < 4; ++i) m_clipPlane[i] = plane4[i];
 }
 
-GeomEngine* GetGeomEngine() { return g_geomEngine; }
+GeomEngine* GetGeomEngine() {
+    return g_geomEngine;
+}
 
 GeomEngine* CreateGeomEngine() {
     if (!g_geomEngine) g_geomEngine = new GeomEngine();

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "render/Matrix.h"
 #include "scene/Node.h"
@@ -53,11 +55,18 @@ public:
     void SetCurrentViewMatrix(const Matrix& view) { m_currentViewMatrix = view; }
 
 private:
+    void CollectTree(Node* node, const BoundingBoxTestable& volume, const NodeFilter& filter, bool inside);
+
     SceneNode* m_defaultScene = nullptr;
     NodeMap m_nodes;
     uint32_t m_nextId = 1;
     float m_clipPlane[4] = {0.0f, 0.0f, 1.0f, 0.0f};
     Matrix m_currentViewMatrix;
+    // Scratch of CollectVisibleNodes, kept to spare allocations every frame.
+    std::vector<uint64_t> m_foundBits;
+    std::vector<Node*> m_foundSlots;
+    std::vector<std::pair<uint32_t, Node*>> m_found;
+    std::vector<NodeMap::node_type> m_spareEntries;
 };
 
 // The process-wide engine: CreateGeomEngine makes it once (later calls return the same one);

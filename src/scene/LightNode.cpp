@@ -73,12 +73,23 @@ void LightNode::SetFalloff(int falloffType, float intensity, float range, float 
 Matrix LightNode::GetCubeFaceRotation(int face) {
     Matrix rotation;
     switch (face) {
-        case 1: rotation.RotateY(kPi); break;
-        case 2: rotation.RotateY(-kPi * 0.5f); break;
-        case 3: rotation.RotateY(kPi * 0.5f); break;
-        case 4: rotation.RotateX(-kPi * 0.5f); break;
-        case 5: rotation.RotateX(kPi * 0.5f); break;
-        default: break;
+        case 1:
+            rotation.RotateY(kPi);
+            break;
+        case 2:
+            rotation.RotateY(-kPi * 0.5f);
+            break;
+        case 3:
+            rotation.RotateY(kPi * 0.5f);
+            break;
+        case 4:
+            rotation.RotateX(-kPi * 0.5f);
+            break;
+        case 5:
+            rotation.RotateX(kPi * 0.5f);
+            break;
+        default:
+            break;
     }
     return rotation;
 }

@@ -15,14 +15,25 @@
 namespace {
 
 const uint32_t kLightsPerNode = 4;
+// The fields every per-frame walk reads lie in the first bytes of a node.
+const size_t kHotBytes = 320;
 
-void Widen(float* lo, float* hi, const float* centre, const float* size) {
-    for (int i = 0; i < 3; ++i) {
-        const float half = size[i] * 0.5f;
-        lo[i] = std::min(lo[i], centre[i] - half);
-        hi[i] = std::max(hi[i], centre[i] + half);
+// Running bounds of boxes (min and max corners), kept in registers through the walk.
+struct Bounds {
+    float lx = FLT_MAX, ly = FLT_MAX, lz = FLT_MAX;
+    float hx = -FLT_MAX, hy = -FLT_MAX, hz = -FLT_MAX;
+    void Add(const BoundingBox& box) {
+        const float sx = box.size[0] * 0.5f, sy = box.size[1] * 0.5f, sz = box.size[2] * 0.5f;
+        const float cx = box.centre[0], cy = box.centre[1], cz = box.centre[2];
+        lx = std::min(lx, cx - sx), ly = std::min(ly, cy - sy), lz = std::min(lz, cz - sz);
+        hx = std::max(hx, cx + sx), hy = std::max(hy, cy + sy), hz = std::max(hz, cz + sz);
     }
-}
+    void Store(BoundingBox& box) const {
+        box.centre[0] = (lx + hx) * 0.5f, box.centre[1] = (ly + hy) * 0.5f, box.centre[2] = (lz + hz) * 0.5f;
+        box.centre[3] = 1.0f;
+        box.size[0] = hx - lx, box.size[1] = hy - ly, box.size[2] = hz - lz;
+    }
+};
 
 // The world box that encloses the local box carried by the matrix.
 void TransformBox(const BoundingBox& local, const Matrix& matrix, BoundingBox& out) {
@@ -41,7 +52,8 @@ float ColumnLength(const float* m, int column) {
 
 }  // namespace
 
-Node::Node(Node* parent, const std::string& name) : m_name(name) {
+Node::Node(Node* parent, const std::string& name) {
+    m_name = name;
     if (!parent) return;
     m_scene = parent->m_scene;
     m_engine = parent->m_engine;
@@ -69,7 +81,9 @@ void Node::DeleteChildren() {
     }
 }
 
-void Node::UpdateBounds() { SetLocalBounds(BOUNDS_LOCAL, BoundingBox()); }
+void Node::UpdateBounds() {
+    SetLocalBounds(BOUNDS_LOCAL, BoundingBox());
+}
 
 void Node::Render(uint32_t, RenderTechnique*) {}
 
@@ -90,7 +104,8 @@ bool Node::SetParent(Node* newParent) {
         // A loop would make every walk over the tree run forever.
         for (Node* n = newParent; n; n = n->m_parent) {
             if (n == this) {
-                LogMessage(LOG_ERROR, "Cannot parent node to itself or to one of its descendants: node=", m_name);
+                LogMessage(LOG_ERROR,
+                           "Cannot parent node to itself or to one of its descendants: node=", m_name);
                 return false;
             }
         }
@@ -137,6 +152,14 @@ void Node::RecomputeWorldMatrices() {
     }
 }
 
+void Node::PrefetchChildren() const {
+    // The per-frame walks are bound by memory: ask for every child's hot part at once.
+    for (Node* child : m_children) {
+        const char* p = reinterpret_cast<const char*>(child);
+        for (size_t line = 0; line < kHotBytes; line += 64) __builtin_prefetch(p + line);
+    }
+}
+
 void Node::UpdateTransforms() {
     RecomputeWorldMatrices();
     for (Node* child : m_children) child->UpdateTransforms();
@@ -145,39 +168,42 @@ void Node::UpdateTransforms() {
 void Node::Update(bool force) {
     if (m_controller) m_controller->Update();
     if (m_controller || force) RecomputeWorldMatrices();
-    float lo[3] = {FLT_MAX, FLT_MAX, FLT_MAX};
-    float hi[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+    Bounds bounds;
+    PrefetchChildren();
     // By index: an update may add children.
     for (size_t i = 0; i < m_children.size(); ++i) {
         Node* child = m_children[i];
         child->Update(force);
-        Widen(lo, hi, child->m_treeBox.centre, child->m_treeBox.size);
+        bounds.Add(child->m_treeBox);
     }
     UpdateBounds();
     if (m_boundsMode == BOUNDS_LOCAL)
         TransformBox(m_localBox, m_worldMatrix, m_worldBox);
     else if (m_boundsMode == BOUNDS_WORLD)
         m_worldBox = m_localBox;
-    Widen(lo, hi, m_worldBox.centre, m_worldBox.size);
-    m_treeBox.SetMinMax(lo, hi);
+    bounds.Add(m_worldBox);
+    bounds.Store(m_treeBox);
     PostUpdate();
     CollectLights(kLightsPerNode);
 }
 
 void Node::CollectLights(uint32_t maxLights) {
-    m_lights.clear();
-    if (!m_scene) return;
-    uint32_t examined = 0;
-    for (const auto& entry : m_scene->GetLights()) {
-        if (examined++ >= maxLights) break;
+    uint32_t count = 0;
+    if (m_scene) {
+        const std::vector<LightNode*>& lights = m_scene->GetLightList();
         // Disabled lights still take their place among the first maxLights.
-        if (entry.second->GetLight().flags & LIGHT_FLAG_ENABLED) m_lights.push_back(entry.second);
+        const size_t examined =
+            std::min<size_t>(std::min<size_t>(lights.size(), maxLights), NodeLights::kCapacity);
+        for (size_t i = 0; i < examined; ++i)
+            if (lights[i]->GetLight().flags & LIGHT_FLAG_ENABLED) m_lights.m_lights[count++] = lights[i];
     }
+    m_lights.m_count = count;
 }
 
 void Node::ForgetLight(LightNode* light) {
-    auto it = std::find(m_lights.begin(), m_lights.end(), light);
-    if (it != m_lights.end()) m_lights.erase(it);
+    LightNode** slots = m_lights.m_lights;
+    LightNode** kept = std::remove(slots, slots + m_lights.m_count, light);
+    m_lights.m_count = static_cast<uint32_t>(kept - slots);
     for (Node* child : m_children) child->ForgetLight(light);
 }
 
@@ -247,21 +273,21 @@ namespace {
 void TransformPoint4(const Matrix& matrix, const float* p, float* out) {
     const float* m = matrix.GetData();
     const float x = p[0], y = p[1], z = p[2], w = p[3];
-    for (int row = 0; row < 4; ++row) out[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row] * w;
+    for (int row = 0; row < 4; ++row)
+        out[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row] * w;
 }
 }  // namespace
 
-void Node::LocalToWorld(const float* p, float* out) const { TransformPoint4(m_worldMatrix, p, out); }
+void Node::LocalToWorld(const float* p, float* out) const {
+    TransformPoint4(m_worldMatrix, p, out);
+}
 
-void Node::WorldToLocal(const float* p, float* out) const { TransformPoint4(m_inverseWorldMatrix, p, out); }
+void Node::WorldToLocal(const float* p, float* out) const {
+    TransformPoint4(m_inverseWorldMatrix, p, out);
+}
 
 void Node::LocalDirToWorld(const float* v, float* out) const {
     scenemath::TransformDirection(m_worldMatrix, v, out);
-}
-
-void Node::SetLocalBounds(int32_t mode, const BoundingBox& box) {
-    m_boundsMode = mode;
-    m_localBox = box;
 }
 
 void Node::Unregister() {

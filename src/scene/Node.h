@@ -28,6 +28,24 @@ enum : int32_t {
     BOUNDS_WORLD = 2,  // the local box is already in world space
 };
 
+// The lights that shine on one node, kept inside the node (at most the renderer's eight
+// fixed-function lights) so that choosing them every frame writes no memory elsewhere.
+class NodeLights {
+public:
+    static const uint32_t kCapacity = 8;
+    LightNode* const* begin() const { return m_lights; }
+    LightNode* const* end() const { return m_lights + m_count; }
+    uint32_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    LightNode* operator[](uint32_t index) const { return m_lights[index]; }
+    std::vector<LightNode*> ToVector() const { return std::vector<LightNode*>(begin(), end()); }
+
+private:
+    friend class Node;
+    LightNode* m_lights[kCapacity];
+    uint32_t m_count = 0;
+};
+
 // Base of every scene item: a place in one scene's tree, a local transform with the world
 // matrices derived from it, three boxes for culling and the lights that shine on it.
 // A node owns its children and its controller.
@@ -67,7 +85,8 @@ public:
     // Draws this node seen through viewMatrix: model-view, normal scaling, lights, then the
     // virtual Render. Derived classes that override Render bring this one in with a using-declaration.
     void Render(uint32_t pass, const Matrix& viewMatrix, RenderTechnique* overrideTechnique);
-    // The scene's first maxLights lights by id; the enabled ones among them light this node.
+    // The scene's first maxLights lights by id (at most NodeLights::kCapacity); the enabled ones
+    // among them light this node.
     void CollectLights(uint32_t maxLights);
     // Hands the renderer this node's lights, in node space.
     void SetupLights();
@@ -75,7 +94,10 @@ public:
     void LocalToWorld(const float* point4, float* out4) const;
     void WorldToLocal(const float* point4, float* out4) const;
     void LocalDirToWorld(const float* vector3, float* out3) const;
-    void SetLocalBounds(int32_t mode, const BoundingBox& box);
+    void SetLocalBounds(int32_t mode, const BoundingBox& box) {
+        m_boundsMode = mode;
+        m_localBox = box;
+    }
 
     // Takes the subtree out of its scene's maps and its engine (ids are not given back). The
     // node leaves its parent too and belongs to the caller; its children stay attached to it.
@@ -97,8 +119,11 @@ public:
     const BoundingBox& GetWorldBox() const { return m_worldBox; }
     void SetWorldBox(const BoundingBox& box) { m_worldBox = box; }
     const BoundingBox& GetTreeBox() const { return m_treeBox; }
-    const std::vector<LightNode*>& GetLights() const { return m_lights; }
+    const NodeLights& GetLights() const { return m_lights; }
     bool IsHidden() const { return m_hidden != 0; }
+
+    // Starts loading the children's per-frame fields before the walk reaches them.
+    void PrefetchChildren() const;
 
 protected:
     // Deletes every child now (a derived destructor that children must not outlive calls it).
@@ -116,20 +141,21 @@ private:
     void EraseChild(Node* child);
     void ForgetLight(LightNode* light);
 
-    std::string m_name;
-    uint32_t m_id = 0;
+    // Hot in the per-frame walks first (they touch every node), cold parts after.
     NodeController* m_controller = nullptr;
-    GeomEngine* m_engine = nullptr;
-    SceneNode* m_scene = nullptr;
-    Node* m_parent = nullptr;
     std::vector<Node*> m_children;
-    Orientation m_orientation;
-    Matrix m_worldMatrix;
-    Matrix m_inverseWorldMatrix;
+    SceneNode* m_scene = nullptr;
+    uint32_t m_id = 0;
     int32_t m_boundsMode = BOUNDS_KEEP;
+    uint8_t m_hidden = 0;
     BoundingBox m_localBox;
     BoundingBox m_worldBox;
     BoundingBox m_treeBox;
-    std::vector<LightNode*> m_lights;
-    uint8_t m_hidden = 0;
+    Matrix m_worldMatrix;
+    NodeLights m_lights;
+    Matrix m_inverseWorldMatrix;
+    Node* m_parent = nullptr;
+    GeomEngine* m_engine = nullptr;
+    Orientation m_orientation;
+    std::string m_name;
 };

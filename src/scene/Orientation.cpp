@@ -8,7 +8,9 @@ namespace {
 // inverse must stay finite.
 const float kMinScale = 1e-12f;
 
-float InverseScale(float s) { return std::fabs(s) < kMinScale ? 0.0f : 1.0f / s; }
+float InverseScale(float s) {
+    return std::fabs(s) < kMinScale ? 0.0f : 1.0f / s;
+}
 
 Quaternion NormalizedRotation(float angle, const float* axis) {
     float a[3] = {axis[0], axis[1], axis[2]};
@@ -76,51 +78,46 @@ void Orientation::RotateAngle(float angle, const float* axis) {
 }
 
 void Orientation::SetRotationHPB(float heading, float pitch, float bank) {
-    static const float kHeadingAxis[3] = {0.0f, -1.0f, 0.0f};
-    static const float kPitchAxis[3] = {-1.0f, 0.0f, 0.0f};
-    static const float kBankAxis[3] = {0.0f, 0.0f, -1.0f};
     m_heading = heading, m_pitch = pitch, m_bank = bank;
-    m_angleRotation.SetIdentity();
-    RotateAngle(heading, kHeadingAxis);
-    RotateAngle(pitch, kPitchAxis);
-    RotateAngle(bank, kBankAxis);
+    // Heading about -y, pitch about -x, bank about -z, each acting before the one on its left:
+    // the same as RotateAngle with those axes in that order, without the normalisations.
+    const Quaternion h(std::cos(heading * 0.5f), 0.0f, -std::sin(heading * 0.5f), 0.0f);
+    const Quaternion p(std::cos(pitch * 0.5f), -std::sin(pitch * 0.5f), 0.0f, 0.0f);
+    const Quaternion b(std::cos(bank * 0.5f), 0.0f, 0.0f, -std::sin(bank * 0.5f));
+    m_angleRotation = h * p * b;
+    MarkDirty();
 }
 
-void Orientation::CombinedRotation(float* r) const { (m_rotation * m_angleRotation).ToRotation3(r); }
-
-const Matrix& Orientation::GetMatrix() {
-    if (!m_matrixStale) return m_matrix;
+void Orientation::BuildMatrices() {
     float r[9];
-    CombinedRotation(r);
-    float* m = m_matrix.GetData();
-    for (int c = 0; c < 3; ++c) {
-        for (int row = 0; row < 3; ++row) m[c * 4 + row] = r[c * 3 + row] * m_scale[c];
-        m[c * 4 + 3] = 0.0f;
+    (m_rotation * m_angleRotation).ToRotation3(r);
+    if (m_matrixStale) {
+        // R * S, then the translation position - (R * S) * pivot.
+        float* m = m_matrix.GetData();
+        const float sx = m_scale[0], sy = m_scale[1], sz = m_scale[2];
+        m[0] = r[0] * sx, m[1] = r[1] * sx, m[2] = r[2] * sx, m[3] = 0.0f;
+        m[4] = r[3] * sy, m[5] = r[4] * sy, m[6] = r[5] * sy, m[7] = 0.0f;
+        m[8] = r[6] * sz, m[9] = r[7] * sz, m[10] = r[8] * sz, m[11] = 0.0f;
+        const float px = m_pivot[0], py = m_pivot[1], pz = m_pivot[2];
+        m[12] = m_position[0] - (m[0] * px + m[4] * py + m[8] * pz);
+        m[13] = m_position[1] - (m[1] * px + m[5] * py + m[9] * pz);
+        m[14] = m_position[2] - (m[2] * px + m[6] * py + m[10] * pz);
+        m[15] = 1.0f;
+        m_matrixStale = 0;
     }
-    // Translation: position - (R * S) * pivot.
-    for (int row = 0; row < 3; ++row)
-        m[12 + row] = m_position[row] - (m[row] * m_pivot[0] + m[4 + row] * m_pivot[1] + m[8 + row] * m_pivot[2]);
-    m[15] = 1.0f;
-    m_matrixStale = 0;
-    return m_matrix;
-}
-
-const Matrix& Orientation::GetInverseMatrix() {
-    if (!m_inverseStale) return m_inverseMatrix;
-    float r[9];
-    CombinedRotation(r);
-    const float inv[3] = {InverseScale(m_scale[0]), InverseScale(m_scale[1]), InverseScale(m_scale[2])};
-    float* m = m_inverseMatrix.GetData();
-    // Upper 3x3: S^-1 * R^T, so element (row, col) = inv[row] * R(col, row).
-    for (int c = 0; c < 3; ++c) {
-        for (int row = 0; row < 3; ++row) m[c * 4 + row] = inv[row] * r[row * 3 + c];
-        m[c * 4 + 3] = 0.0f;
+    if (m_inverseStale) {
+        // S^-1 * R^T (element (row, col) = inv[row] * R(col, row)), then pivot - that * position.
+        const float ix = InverseScale(m_scale[0]), iy = InverseScale(m_scale[1]),
+                    iz = InverseScale(m_scale[2]);
+        float* m = m_inverseMatrix.GetData();
+        m[0] = ix * r[0], m[1] = iy * r[3], m[2] = iz * r[6], m[3] = 0.0f;
+        m[4] = ix * r[1], m[5] = iy * r[4], m[6] = iz * r[7], m[7] = 0.0f;
+        m[8] = ix * r[2], m[9] = iy * r[5], m[10] = iz * r[8], m[11] = 0.0f;
+        const float x = m_position[0], y = m_position[1], z = m_position[2];
+        m[12] = m_pivot[0] - (m[0] * x + m[4] * y + m[8] * z);
+        m[13] = m_pivot[1] - (m[1] * x + m[5] * y + m[9] * z);
+        m[14] = m_pivot[2] - (m[2] * x + m[6] * y + m[10] * z);
+        m[15] = 1.0f;
+        m_inverseStale = 0;
     }
-    // Translation: pivot - (S^-1 * R^T) * position.
-    for (int row = 0; row < 3; ++row)
-        m[12 + row] =
-            m_pivot[row] - (m[row] * m_position[0] + m[4 + row] * m_position[1] + m[8 + row] * m_position[2]);
-    m[15] = 1.0f;
-    m_inverseStale = 0;
-    return m_inverseMatrix;
 }

@@ -31,9 +31,15 @@ public:
     void SetRotationHPB(float heading, float pitch, float bank);
     void SetRotationHPB(const float* hpb) { SetRotationHPB(hpb[0], hpb[1], hpb[2]); }
 
-    const Matrix& GetMatrix();
+    const Matrix& GetMatrix() {
+        if (m_matrixStale) BuildMatrices();
+        return m_matrix;
+    }
     // Finite even for a zero scale: that axis is dropped instead of divided by.
-    const Matrix& GetInverseMatrix();
+    const Matrix& GetInverseMatrix() {
+        if (m_inverseStale) BuildMatrices();
+        return m_inverseMatrix;
+    }
 
     const float* GetPivot() const { return m_pivot; }
     const float* GetPosition() const { return m_position; }
@@ -50,8 +56,8 @@ public:
 
 private:
     void MarkDirty() { m_changed = m_matrixStale = m_inverseStale = 1; }
-    // Upper 3x3 of R(rotation) * R(angleRotation), column-major.
-    void CombinedRotation(float* r) const;
+    // Rebuilds whichever matrix is stale (both share the rotation).
+    void BuildMatrices();
 
     float m_pivot[4];
     Quaternion m_rotation;

@@ -23,18 +23,23 @@ inline void TransformDirection(const Matrix& matrix, const float* v, float* out)
     out[2] = m[2] * x + m[6] * y + m[10] * z;
 }
 
-// out = a * b for affine matrices (bottom rows 0 0 0 1).
+// out = a * b for affine matrices (bottom rows 0 0 0 1); out must be neither a nor b.
 inline void MultiplyAffine(const Matrix& a, const Matrix& b, Matrix& out) {
     const float* x = a.GetData();
     const float* y = b.GetData();
     float* r = out.GetData();
-    for (int c = 0; c < 4; ++c) {
+    for (int c = 0; c < 3; ++c) {
         const float y0 = y[c * 4], y1 = y[c * 4 + 1], y2 = y[c * 4 + 2];
-        const float w = c == 3 ? 1.0f : 0.0f;
-        for (int row = 0; row < 3; ++row)
-            r[c * 4 + row] = x[row] * y0 + x[4 + row] * y1 + x[8 + row] * y2 + x[12 + row] * w;
-        r[c * 4 + 3] = w;
+        r[c * 4 + 0] = x[0] * y0 + x[4] * y1 + x[8] * y2;
+        r[c * 4 + 1] = x[1] * y0 + x[5] * y1 + x[9] * y2;
+        r[c * 4 + 2] = x[2] * y0 + x[6] * y1 + x[10] * y2;
+        r[c * 4 + 3] = 0.0f;
     }
+    const float t0 = y[12], t1 = y[13], t2 = y[14];
+    r[12] = x[0] * t0 + x[4] * t1 + x[8] * t2 + x[12];
+    r[13] = x[1] * t0 + x[5] * t1 + x[9] * t2 + x[13];
+    r[14] = x[2] * t0 + x[6] * t1 + x[10] * t2 + x[14];
+    r[15] = 1.0f;
 }
 
 }  // namespace scenemath

@@ -3,10 +3,13 @@
 #include "scene/CameraNode.h"
 #include "scene/LightNode.h"
 
-SceneNode::SceneNode(const std::string& name) : Node(nullptr, name) { SetSceneSelf(this); }
+SceneNode::SceneNode(const std::string& name) : Node(nullptr, name) {
+    SetSceneSelf(this);
+}
 
 SceneNode::~SceneNode() {
     m_lightsById.clear();
+    m_lightList.clear();
     m_camerasById.clear();
     m_activeViewer = m_drawingViewer = nullptr;
     // The children reach back into this scene while they go, so they go before it is half gone.
@@ -14,7 +17,14 @@ SceneNode::~SceneNode() {
 }
 
 void SceneNode::AddLight(LightNode* light) {
-    if (light) m_lightsById[light->GetId()] = light;
+    if (!light) return;
+    m_lightsById[light->GetId()] = light;
+    RebuildLightList();
+}
+
+void SceneNode::RebuildLightList() {
+    m_lightList.clear();
+    for (const auto& entry : m_lightsById) m_lightList.push_back(entry.second);
 }
 
 void SceneNode::AddCamera(CameraNode* camera) {
@@ -30,6 +40,7 @@ void SceneNode::RemoveItem(Node* node) {
     if (light != m_lightsById.end() && light->second == node) {
         LightNode* gone = light->second;
         m_lightsById.erase(light);
+        RebuildLightList();
         // Nodes keep their lights between updates; none may keep this one.
         ForgetLight(gone);
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "scene/Node.h"
 
@@ -26,6 +27,8 @@ public:
     void RemoveItem(Node* node);
 
     const std::map<uint32_t, LightNode*>& GetLights() const { return m_lightsById; }
+    // The same lights in ascending id order, for the per-node walk.
+    const std::vector<LightNode*>& GetLightList() const { return m_lightList; }
     const std::map<uint32_t, CameraNode*>& GetCameras() const { return m_camerasById; }
 
     Viewer* GetActiveViewer() const { return m_activeViewer; }
@@ -40,7 +43,10 @@ public:
 private:
     Viewer* m_activeViewer = nullptr;
     Viewer* m_drawingViewer = nullptr;
+    void RebuildLightList();
+
     std::map<uint32_t, LightNode*> m_lightsById;
+    std::vector<LightNode*> m_lightList;
     std::map<uint32_t, CameraNode*> m_camerasById;
     float m_ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 };

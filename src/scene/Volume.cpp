@@ -37,6 +37,18 @@ bool Volume::IsIntersected(const BoundingBox& box) const {
     return true;
 }
 
+BoundingBoxTestable::Overlap Volume::Classify(const BoundingBox& box) const {
+    const float hx = box.size[0] * 0.5f, hy = box.size[1] * 0.5f, hz = box.size[2] * 0.5f;
+    Overlap result = INSIDE;
+    for (const auto& p : m_planes) {
+        const float centre = p[0] * box.centre[0] + p[1] * box.centre[1] + p[2] * box.centre[2] + p[3];
+        const float reach = std::fabs(p[0]) * hx + std::fabs(p[1]) * hy + std::fabs(p[2]) * hz;
+        if (centre + reach <= 0.0f) return OUTSIDE;
+        if (centre - reach <= 0.0f) result = INTERSECTS;
+    }
+    return result;
+}
+
 void Volume::Transform(const Matrix& matrix) {
     const float* m = matrix.GetData();
     const float a0[3] = {m[0], m[1], m[2]}, a1[3] = {m[4], m[5], m[6]}, a2[3] = {m[8], m[9], m[10]};

@@ -16,6 +16,8 @@ public:
     bool IsIntersected(const BoundingBox& box, const Matrix& matrix) const override;
     // False when all eight box corners lie on the outer side (<= 0) of one plane.
     bool IsIntersected(const BoundingBox& box) const override;
+    // INSIDE when all eight corners are inside every plane.
+    Overlap Classify(const BoundingBox& box) const override;
 
     // Moves the volume by an affine matrix: corners as points, planes by the plane transform.
     void Transform(const Matrix& matrix);

@@ -186,7 +186,8 @@ TEST_F(NodeTree, WorldMatricesBoxesAndTreeBoxesOfAThreeLevelTree) {
     for (int i = 0; i < 3; ++i) {
         float best = -1e9f;
         for (int k = 0; k < 8; ++k) {
-            const float corner[4] = {(k & 1) ? 1.0f : -1.0f, (k & 2) ? 1.0f : -1.0f, (k & 4) ? 1.0f : -1.0f, 1};
+            const float corner[4] = {(k & 1) ? 1.0f : -1.0f, (k & 2) ? 1.0f : -1.0f, (k & 4) ? 1.0f : -1.0f,
+                                     1};
             b->LocalToWorld(corner, p);
             best = std::max(best, p[i]);
         }
@@ -227,7 +228,9 @@ TEST_F(NodeTree, CollectVisibleNodesCullsWholeSubtreesAndKeepsIdOrder) {
     // The volume: the half space x > 0.
     struct HalfSpace : BoundingBoxTestable {
         mutable int tests = 0;
-        bool IsIntersected(const BoundingBox& box, const Matrix&) const override { return IsIntersected(box); }
+        bool IsIntersected(const BoundingBox& box, const Matrix&) const override {
+            return IsIntersected(box);
+        }
         bool IsIntersected(const BoundingBox& box) const override {
             ++tests;
             return box.centre[0] + box.size[0] * 0.5f > 0.0f;
@@ -258,10 +261,11 @@ TEST_F(Lights, EachNodeTakesTheFirstFourLightsByIdAndDisabledOnesCount) {
     for (int i = 0; i < 5; ++i) lights.push_back(new LightNode(scene, "light" + std::to_string(i)));
     Node* node = new BoxNode(scene, "box");
     scene->Update(true);
-    EXPECT_EQ(node->GetLights(), (std::vector<LightNode*>{lights[0], lights[1], lights[2], lights[3]}));
+    EXPECT_EQ(node->GetLights().ToVector(),
+              (std::vector<LightNode*>{lights[0], lights[1], lights[2], lights[3]}));
     lights[0]->GetLight().flags &= ~LIGHT_FLAG_ENABLED;
     scene->Update(false);
-    EXPECT_EQ(node->GetLights(), (std::vector<LightNode*>{lights[1], lights[2], lights[3]}));
+    EXPECT_EQ(node->GetLights().ToVector(), (std::vector<LightNode*>{lights[1], lights[2], lights[3]}));
 }
 
 TEST_F(Lights, SetupLightsHandsTheRendererLightsInNodeSpace) {

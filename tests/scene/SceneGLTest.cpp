@@ -21,7 +21,8 @@ const int kSize = 256;
 // A unit cube centred on the node's origin, with face normals, drawn straight through the renderer.
 class CubeNode : public Node {
 public:
-    CubeNode(Node* parent, const std::string& name) : Node(parent, name), m_list(PRIMITIVE_TRIANGLES, 24, 36) {
+    CubeNode(Node* parent, const std::string& name)
+        : Node(parent, name), m_list(PRIMITIVE_TRIANGLES, 24, 36) {
         m_list.AllocVertexData(VERTEX_DATA_POSITION, 12);
         m_list.AllocVertexData(VERTEX_DATA_NORMAL, 12);
         float* position = m_list.GetVertexData(VERTEX_DATA_POSITION);
@@ -68,7 +69,8 @@ protected:
     void Project(CameraNode* camera, const float* p, float* pixel) {
         const Matrix clip = camera->GetFrustum().GetProjectionMatrix() * camera->GetViewMatrix();
         float c[4];
-        for (int r = 0; r < 4; ++r) c[r] = clip[r] * p[0] + clip[4 + r] * p[1] + clip[8 + r] * p[2] + clip[12 + r];
+        for (int r = 0; r < 4; ++r)
+            c[r] = clip[r] * p[0] + clip[4 + r] * p[1] + clip[8 + r] * p[2] + clip[12 + r];
         pixel[0] = (c[0] / c[3] + 1.0f) * 0.5f * kSize;
         pixel[1] = (c[1] / c[3] + 1.0f) * 0.5f * kSize;
     }
@@ -114,7 +116,8 @@ TEST_F(SceneGL, LitBoxIsDrawnWhereTheCameraProjectsItAndFacesTheLight) {
     std::vector<uint8_t> rgb(kSize * kSize * 3);
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x)
-            for (int c = 0; c < 3; ++c) rgb[(y * kSize + x) * 3 + c] = frame[((kSize - 1 - y) * kSize + x) * 4 + c];
+            for (int c = 0; c < 3; ++c)
+                rgb[(y * kSize + x) * 3 + c] = frame[((kSize - 1 - y) * kSize + x) * 4 + c];
     WritePNG(std::string(TATAMIX_BINARY_DIR) + "/scene_preview.png", kSize, kSize, 24, rgb.data());
 
     auto isBackground = [](const uint8_t* p) { return p[0] < 8 && p[1] < 8 && std::abs(p[2] - 128) < 8; };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,28 @@ public:
     void SetModelViewMatrix(const float* m) override { modelViews.emplace_back(m); }
     void SetNormalization(uint32_t mode) override { normalizations.push_back(mode); }
     void SetProjectionMatrix(const float* m) override { projection = Matrix(m); }
+    // Debug drawing, one line per call: "box r g b  cx cy cz  sx sy sz", "frustum r g b", "width w".
+    std::vector<std::string> debug;
+    void SetLineWidth(float width) override { debug.push_back("width " + Text(&width, 1)); }
+    void DrawBoundingBox(const float* color, const float* centre, const float* size) override {
+        debug.push_back("box " + Text(color, 3) + "  " + Text(centre, 3) + "  " + Text(size, 3));
+    }
+    void DrawBox(const float* color, const float* corners) override {
+        debug.push_back("frustum " + Text(color, 3));
+        lastCorners.assign(corners, corners + 32);
+    }
+    std::vector<float> lastCorners;
+
+private:
+    static std::string Text(const float* v, int n) {
+        std::string text;
+        char buffer[32];
+        for (int i = 0; i < n; ++i) {
+            std::snprintf(buffer, sizeof buffer, "%s%g", i ? " " : "", static_cast<double>(v[i]));
+            text += buffer;
+        }
+        return text;
+    }
 };
 
 // Installs a renderer as the process-wide one for the scope.
@@ -62,11 +85,13 @@ private:
     int* m_deletions;
 };
 
-inline void ExpectMatrixNear(const Matrix& a, const Matrix& b, float tolerance, const std::string& what = "") {
+inline void ExpectMatrixNear(const Matrix& a, const Matrix& b, float tolerance,
+                             const std::string& what = "") {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(a[i], b[i], tolerance) << what << " element " << i;
 }
 
-inline void ExpectVec3Near(const float* a, float x, float y, float z, float tolerance, const std::string& what = "") {
+inline void ExpectVec3Near(const float* a, float x, float y, float z, float tolerance,
+                           const std::string& what = "") {
     EXPECT_NEAR(a[0], x, tolerance) << what;
     EXPECT_NEAR(a[1], y, tolerance) << what;
     EXPECT_NEAR(a[2], z, tolerance) << what;

@@ -107,7 +107,8 @@ TEST(BoundingBox, OverlapComparesCentreDistanceWithFullSizes) {
     for (const Case& c : cases) {
         const float ca[3] = {0, 0, 0}, cb[3] = {3, 0, 0};
         const float sa[3] = {c.sizeA, 1, 1}, sb[3] = {c.sizeB, 1, 1};
-        EXPECT_EQ(BoundingBox(ca, sa).IsIntersected(BoundingBox(cb, sb)), c.overlap) << c.sizeA << " " << c.sizeB;
+        EXPECT_EQ(BoundingBox(ca, sa).IsIntersected(BoundingBox(cb, sb)), c.overlap)
+            << c.sizeA << " " << c.sizeB;
     }
     const float lo[3] = {-1, 0, 2}, hi[3] = {3, 4, 2};
     BoundingBox box = BoundingBox::FromMinMax(lo, hi);
@@ -133,7 +134,7 @@ TEST(Frustum, PlanesFaceInwardAndCornersSpanNearAndFar) {
     struct Probe {
         float x, y, z;
         bool inside;
-    } probes[] = {{0, 0, -5, true},  {0, 0, -0.5f, false}, {0, 0, -11, false}, {4.9f, 0, -5, true},
+    } probes[] = {{0, 0, -5, true},     {0, 0, -0.5f, false},  {0, 0, -11, false}, {4.9f, 0, -5, true},
                   {5.1f, 0, -5, false}, {0, -5.1f, -5, false}, {0, 0, 5, false}};
     for (const Probe& p : probes) {
         const float centre[3] = {p.x, p.y, p.z}, size[3] = {0, 0, 0};
@@ -163,8 +164,8 @@ TEST(Frustum, DegenerateSettingsGiveFiniteMatricesAndPlanes) {
     const float nan = std::nanf("");
     struct Case {
         float fovX, fovY, zNear, zFar;
-    } cases[] = {{1, 1, 5, 5},     {1, 1, 5, 1},       {0, 1, 1, 10},  {1, 0, 1, 10},
-                 {kPi, 1, 1, 10},  {1, 1, 0, 10},      {1, 1, -1, 10}, {nan, 1, 1, 10},
+    } cases[] = {{1, 1, 5, 5},     {1, 1, 5, 1},         {0, 1, 1, 10},       {1, 0, 1, 10},
+                 {kPi, 1, 1, 10},  {1, 1, 0, 10},        {1, 1, -1, 10},      {nan, 1, 1, 10},
                  {1, 1, nan, nan}, {1, INFINITY, 1, 10}, {1, 1, 1e30f, 1e30f}};
     for (const Case& c : cases) {
         Frustum f;

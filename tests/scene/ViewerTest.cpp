@@ -138,6 +138,39 @@ TEST_F(Camera, DrawingThroughOtherViewersKeepsTheSceneCameraActive) {
     EXPECT_EQ(scene->GetCameras().size(), 1u);
 }
 
+TEST_F(Camera, DebugDrawingOutlinesBoxesAndTheCameraFrustum) {
+    SceneRecordingRenderer renderer;
+    ScopedTestRenderer use(&renderer);
+    CameraNode* camera = new CameraNode(scene, "camera");
+    camera->GetOrientation().SetPosition(0, 0, 10);
+    BoxNode* parent = new BoxNode(scene, "parent", 2.0f);
+    parent->GetOrientation().SetPosition(1, 0, 0);
+    new BoxNode(parent, "child", 1.0f);
+    Step();
+    renderer.modelViews.clear();
+    engine->DrawNodeDebug(parent->GetId(), camera, camera->GetFrustum());
+    ExpectMatrixNear(renderer.projection, camera->GetFrustum().GetProjectionMatrix(), 0);
+    // Each node: its local box in node space (green) after its own debug geometry; after its
+    // subtree its world box (blue-grey) and, with children, its tree box (purple) in world space.
+    EXPECT_EQ(renderer.debug,
+              (std::vector<std::string>{"width 3", "box 0 0.5 0  0 0 0  2 2 2", "width 3",
+                                        "box 0 0.5 0  0 0 0  1 1 1", "box 0.25 0.25 0.5  1 0 0  1 1 1",
+                                        "box 0.25 0.25 0.5  1 0 0  2 2 2", "box 0.5 0 0.5  1 0 0  2 2 2"}));
+    ASSERT_EQ(renderer.modelViews.size(), 4u);
+    EXPECT_FLOAT_EQ(renderer.modelViews[0][12], 1.0f);  // view * parent world
+    EXPECT_FLOAT_EQ(renderer.modelViews[0][14], -10.0f);
+    EXPECT_FLOAT_EQ(renderer.modelViews[3][12], 0.0f);  // the view alone
+
+    // The camera draws its frustum's eight corners in yellow.
+    renderer.debug.clear();
+    engine->DrawNodeDebug(camera->GetId(), camera, camera->GetFrustum());
+    ASSERT_GE(renderer.debug.size(), 4u);
+    EXPECT_EQ(renderer.debug[2], "frustum 1 1 0");  // between the line widths and the local box
+    ASSERT_EQ(renderer.lastCorners.size(), 32u);
+    ExpectVec3Near(&renderer.lastCorners[28], camera->GetFrustum().GetCorner(7)[0],
+                   camera->GetFrustum().GetCorner(7)[1], -1000.0f, 1e-3f);
+}
+
 TEST(LightDescription, SpotConeAndFalloffStayWithinTheRenderersRange) {
     LightNode light(nullptr, "light");
     struct Cone {
@@ -161,9 +194,12 @@ TEST(LightDescription, SpotConeAndFalloffStayWithinTheRenderersRange) {
         int type;
         float intensity, range;
         float outIntensity, constant, linear, quadratic;
-    } falloffs[] = {{LIGHT_FALLOFF_NONE, 2, 5, 4, 1, 0, 0},           {LIGHT_FALLOFF_LINEAR, 2, 5, 4, 1, 0.4f, 0},
-                    {LIGHT_FALLOFF_INVERSE_DISTANCE, 2, 5, 14, 1, 1, 0}, {LIGHT_FALLOFF_INVERSE_SQUARE, 2, 5, 54, 1, 0, 1},
-                    {LIGHT_FALLOFF_LINEAR, 2, 0, 4, 1, 2e6f, 0},      {LIGHT_FALLOFF_LINEAR, -2, 5, -4, 1, 0, 0},
+    } falloffs[] = {{LIGHT_FALLOFF_NONE, 2, 5, 4, 1, 0, 0},
+                    {LIGHT_FALLOFF_LINEAR, 2, 5, 4, 1, 0.4f, 0},
+                    {LIGHT_FALLOFF_INVERSE_DISTANCE, 2, 5, 14, 1, 1, 0},
+                    {LIGHT_FALLOFF_INVERSE_SQUARE, 2, 5, 54, 1, 0, 1},
+                    {LIGHT_FALLOFF_LINEAR, 2, 0, 4, 1, 2e6f, 0},
+                    {LIGHT_FALLOFF_LINEAR, -2, 5, -4, 1, 0, 0},
                     {7, 2, 5, 4, 1, 0, 0}};
     for (const Falloff& f : falloffs) {
         light.SetFalloff(f.type, f.intensity, f.range, 2.0f);
@@ -180,11 +216,13 @@ TEST(LightDescription, CubeFacesTurnAsTheShadowMapsExpect) {
     struct Face {
         int face;
         float x, y, z;
-    } faces[] = {{0, 0, 0, -1}, {1, 0, 0, 1}, {2, 1, 0, 0}, {3, -1, 0, 0}, {4, 0, -1, 0}, {5, 0, 1, 0}, {9, 0, 0, -1}};
+    } faces[] = {{0, 0, 0, -1}, {1, 0, 0, 1}, {2, 1, 0, 0}, {3, -1, 0, 0},
+                 {4, 0, -1, 0}, {5, 0, 1, 0}, {9, 0, 0, -1}};
     for (const Face& f : faces) {
         const Matrix m = LightNode::GetCubeFaceRotation(f.face);
         float out[3];
-        for (int r = 0; r < 3; ++r) out[r] = m[r] * forward[0] + m[4 + r] * forward[1] + m[8 + r] * forward[2];
+        for (int r = 0; r < 3; ++r)
+            out[r] = m[r] * forward[0] + m[4 + r] * forward[1] + m[8 + r] * forward[2];
         ExpectVec3Near(out, f.x, f.y, f.z, 1e-6f, "face " + std::to_string(f.face));
     }
 }
@@ -234,7 +272,10 @@ TEST_F(Controllers, TargetControllerPointsTheNodeAtItsTarget) {
     struct Case {
         float tx, ty, tz;
         float heading, pitch;
-    } cases[] = {{5, 0, 7, kPi / 2, 0}, {0, 5, 7, kPi / 2, -kPi / 2}, {0, 0, -3, 0, 0}, {3, 4, 7, kPi / 2, -0.9272952f}};
+    } cases[] = {{5, 0, 7, kPi / 2, 0},
+                 {0, 5, 7, kPi / 2, -kPi / 2},
+                 {0, 0, -3, 0, 0},
+                 {3, 4, 7, kPi / 2, -0.9272952f}};
     for (const Case& c : cases) {
         target->GetOrientation().SetPosition(c.tx, c.ty, c.tz);
         Step();  // the controller reads last update's matrices
