@@ -166,10 +166,10 @@ void Node::UpdateTransforms() {
 }
 
 void Node::Update(bool force) {
+    PrefetchChildren();
     if (m_controller) m_controller->Update();
     if (m_controller || force) RecomputeWorldMatrices();
     Bounds bounds;
-    PrefetchChildren();
     // By index: an update may add children.
     for (size_t i = 0; i < m_children.size(); ++i) {
         Node* child = m_children[i];

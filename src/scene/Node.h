@@ -42,8 +42,9 @@ public:
 
 private:
     friend class Node;
-    LightNode* m_lights[kCapacity];
+    // The count first: with a few lights the walk touches one cache line here.
     uint32_t m_count = 0;
+    LightNode* m_lights[kCapacity];
 };
 
 // Base of every scene item: a place in one scene's tree, a local transform with the world

@@ -250,6 +250,11 @@ TEST_F(NodeTree, CollectVisibleNodesCullsWholeSubtreesAndKeepsIdOrder) {
 
     engine->CollectVisibleNodes(visible, scene->GetId(), positive, [&](Node* n) { return n != rightChild; });
     EXPECT_EQ(visible.size(), 3u);
+    // Last frame's map grows back to the full set, in id order.
+    engine->CollectVisibleNodes(visible, scene->GetId(), positive);
+    order.clear();
+    for (const auto& entry : visible) order.push_back(entry.second);
+    EXPECT_EQ(order, (std::vector<Node*>{early, right, rightChild, rightGrandChild}));
     LogCapture log;
     engine->CollectVisibleNodes(visible, 12345, positive);
     EXPECT_TRUE(visible.empty());
