@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "io/Loader.h"
+#include "lightwave/LWModelManager.h"
 #include "lightwave/LWObject.h"
 #include "lightwave/LWObjectReader.h"
+#include "lightwave/LWScene.h"
 #include "render/ElementList.h"
 #include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -129,3 +132,105 @@ TEST(LWRealFilesTest, OlderObjectFormatIsRefusedWithAClearMessage) {
     }
 }
 
+namespace {
+
+// Lays the package's scenes out below a data root the way the content-directory rule wants:
+// scenes one folder down, the objects they name at the root.
+bool LayOutScenes(const TempDir& data, std::vector<std::string>& scenes) {
+    const std::string root = std::string(kModels) + "LWS/";
+    if (!fs::is_directory(root)) return false;
+    std::error_code error;
+    fs::create_directories(data.Path() + "/scenes", error);
+    for (const std::string& name : FilesBelow(root)) {
+        const bool scene = fs::path(name).extension() == ".lws";
+        fs::copy_file(root + name, data.Path() + (scene ? "/scenes/" : "/") + name, error);
+        if (scene) scenes.push_back("scenes/" + name);
+    }
+    return true;
+}
+
+const LWEnvelope& Channel(const LWScene& scene, int channel) {
+    return scene.objects[0]->motion.channels[channel];
+}
+
+}  // namespace
+
+TEST(LWRealFilesTest, EverySceneLoadsWithItsObjectAndTheCubeFollowsItsKeys) {
+    TempDir data;
+    std::vector<std::string> scenes;
+    if (!LayOutScenes(data, scenes))
+        GTEST_SKIP() << "assimp-testmodels is not installed (" << kModels << "LWS/)";
+    LogCapture log;
+    Loader loader;
+    ASSERT_TRUE(loader.LoadFromDataDirectory(data.Path() + "/"));
+    LWModelManager manager(&loader, nullptr);
+    for (const std::string& name : scenes) {
+        LWScene* scene = manager.LoadScene(name);
+        if (name == "scenes/move_x_oldformat_56.lws") {  // a version-2 file
+            EXPECT_FALSE(scene);
+            EXPECT_TRUE(log.Has("ERROR: Unsupported LWS file format version: 2"));
+            continue;
+        }
+        ASSERT_TRUE(scene) << name << "\n" << log.Text();
+        ASSERT_EQ(scene->objects.size(), 1u) << name;
+        ASSERT_EQ(scene->lights.size(), 1u) << name;
+        ASSERT_EQ(scene->cameras.size(), 1u) << name;
+        EXPECT_EQ(scene->objects[0]->id, 0x10000000u);
+        EXPECT_EQ(scene->lights[0]->name, "Light");
+        EXPECT_EQ(scene->cameras[0]->name, "Camera");
+        ASSERT_TRUE(scene->objects[0]->layerData) << name;
+        EXPECT_EQ(scene->objects[0]->layerData->PointCount(), 8u);
+        // Every key of every motion channel is met at its own time.
+        for (const LWItem* item : {static_cast<const LWItem*>(scene->objects[0].get()),
+                                   static_cast<const LWItem*>(scene->lights[0].get()),
+                                   static_cast<const LWItem*>(scene->cameras[0].get())}) {
+            for (int c = 0; c < LWMotion::kChannels; ++c) {
+                for (const LWKey& key : item->motion.channels[c].GetKeys())
+                    EXPECT_NEAR(item->motion.Evaluate(c, key.time), key.value, 1e-4f)
+                        << name << " channel " << c;
+            }
+        }
+    }
+    EXPECT_EQ(log.Count("* Loading LWObject: simple_cube.lwo"), 1);
+    EXPECT_FALSE(log.Contains("ERROR: Loading LWScene failed: scenes/move_x.lws"));
+
+    // Between and beyond the keys, the curves LightWave stored: its own tangents (the sixth
+    // and seventh key numbers) agree with ours, and each post behaviour continues the curve.
+    const LWScene& moveX = *manager.LoadScene("scenes/move_x.lws");
+    const LWEnvelope& x = Channel(moveX, 0);
+    ASSERT_EQ(x.GetKeys().size(), 3u);
+    EXPECT_NEAR(x.Evaluate(moveX.GetSceneTime(0.0f)), x.Evaluate(1.0f / 30.0f), 1e-6f);
+    const LWScene& constant = *manager.LoadScene("scenes/move_x_post_constant.lws");
+    const LWEnvelope& c = Channel(constant, 0);
+    const float lastValue = c.GetKeys().back().value, lastTime = c.GetKeys().back().time;
+    EXPECT_NEAR(c.Evaluate(2.0f), lastValue, 1e-5f);
+    EXPECT_NEAR(Channel(*manager.LoadScene("scenes/move_x_post_reset.lws"), 0).Evaluate(2.0f), 0.0f, 1e-6f);
+    EXPECT_NEAR(Channel(*manager.LoadScene("scenes/move_x_post_repeat.lws"), 0).Evaluate(2.0f),
+                c.Evaluate(2.0f - lastTime), 1e-4f);
+    EXPECT_NEAR(Channel(*manager.LoadScene("scenes/move_x_post_offset_repeat.lws"), 0).Evaluate(2.0f),
+                c.Evaluate(2.0f - lastTime) + lastValue, 1e-4f);
+    const float storedIncoming = c.GetKeys().back().param[3];
+    const float span = lastTime - c.GetKeys()[1].time;
+    EXPECT_NEAR(Channel(*manager.LoadScene("scenes/move_x_post_linear.lws"), 0).Evaluate(2.0f),
+                lastValue + (2.0f - lastTime) * storedIncoming / span, 0.01f);
+    // This scene starts at a negative frame and still runs forward.
+    const LWScene& moveY = *manager.LoadScene("scenes/move_y_pre_ofrep_post_osc.lws");
+    EXPECT_EQ(moveY.firstFrame, -240);
+    EXPECT_FLOAT_EQ(moveY.GetSceneTime(0.0f), -8.0f);
+    EXPECT_FLOAT_EQ(moveY.GetSceneTime(9.0f), 1.0f);
+    const LWEnvelope& y = Channel(moveY, 1);
+    const float yLast = y.GetKeys().back().value, yEnd = y.GetKeys().back().time;
+    EXPECT_NEAR(y.Evaluate(yEnd + 0.3f), y.Evaluate(yEnd - 0.3f), 1e-4f);    // oscillate
+    EXPECT_NEAR(y.Evaluate(-0.5f), y.Evaluate(yEnd - 0.5f) - yLast, 1e-4f);  // offset repeat before
+    // Stepped spans hold, Bezier spans pass through both keys with their control offsets.
+    const LWEnvelope& stepped = Channel(*manager.LoadScene("scenes/move_xz_stepped.lws"), 0);
+    EXPECT_NEAR(stepped.Evaluate(stepped.GetKeys()[1].time - 0.01f), stepped.GetKeys()[0].value, 1e-6f);
+    const LWEnvelope& bezier = Channel(*manager.LoadScene("scenes/move_xz_bezier.lws"), 0);
+    ASSERT_EQ(bezier.GetKeys()[1].shape, static_cast<uint32_t>(LWEnvelope::SHAPE_BEZIER_2D));
+    EXPECT_NEAR(bezier.GetKeys()[1].param[2], -0.22222f, 1e-5f);
+    EXPECT_NEAR(bezier.GetKeys()[1].param[4], 0.44444f, 1e-5f);
+    for (float t = 0.0f; t <= 2.0f; t += 0.05f) EXPECT_TRUE(std::isfinite(bezier.Evaluate(t)));
+    // The version-3 scene (no ids in the file) reads the same cube motion.
+    const LWScene& old = *manager.LoadScene("scenes/move_x_oldformat_6.lws");
+    EXPECT_NEAR(Channel(old, 0).Evaluate(0.5f), x.Evaluate(0.5f), 1e-4f);
+}
