@@ -32,3 +32,5 @@ private:
 // Registration hooks, one per product family.
 void RegisterTextureProducts(AssetGenerator& generator);
 void RegisterMusicProducts(AssetGenerator& generator);
+void RegisterKarateProducts(AssetGenerator& generator);
+void RegisterKaratekaTextureProducts(AssetGenerator& generator);

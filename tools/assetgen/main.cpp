@@ -8,5 +8,7 @@ int main(int argc, char** argv) {
     AssetGenerator generator;
     RegisterTextureProducts(generator);
     RegisterMusicProducts(generator);
+    RegisterKarateProducts(generator);
+    RegisterKaratekaTextureProducts(generator);
     return generator.Run(argc, argv);
 }
