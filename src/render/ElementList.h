@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <map>
 
-// Vertex data types; the renderer binds them to generic attributes 0, 2, 3, 4 and 8-15.
+// Vertex data types; the renderer binds types 0-11 to generic attributes 0, 2, 3, 4 and 8-15.
 enum : uint32_t {
     VERTEX_DATA_POSITION = 0,
     VERTEX_DATA_NORMAL = 1,
@@ -18,6 +18,8 @@ enum : uint32_t {
     VERTEX_DATA_TEXCOORD6 = 10,
     VERTEX_DATA_TEXCOORD7 = 11,
     VERTEX_DATA_TYPE_COUNT = 12,
+    // Beyond the conventional arrays: fed to shaders as named generic attributes.
+    VERTEX_DATA_TANGENT = 12,
 };
 
 struct VertexDataLayout {

@@ -723,12 +723,16 @@ void GLRenderer::SetBufferData(uint32_t kind, uint32_t offset, uint32_t size, co
         m_vertexBufferManager->CopyToElementArrayBuffer(offset, size, data);
 }
 
+// Types past the conventional arrays (tangents, ...) have no fixed attribute index: the shaders
+// that read them ask for them by name, so they are left out here.
 void GLRenderer::EnableVertexArrays(ElementList* list) {
-    for (const auto& it : list->GetLayout()) EnableVertexArray(list, AttributeIndex(it.first), it.first);
+    for (const auto& it : list->GetLayout())
+        if (it.first < VERTEX_DATA_TYPE_COUNT) EnableVertexArray(list, AttributeIndex(it.first), it.first);
 }
 
 void GLRenderer::DisableVertexArrays(ElementList* list) {
-    for (const auto& it : list->GetLayout()) DisableVertexArray(AttributeIndex(it.first));
+    for (const auto& it : list->GetLayout())
+        if (it.first < VERTEX_DATA_TYPE_COUNT) DisableVertexArray(AttributeIndex(it.first));
 }
 
 void GLRenderer::EnableVertexArray(ElementList* list, uint32_t attribute, uint32_t type) {
@@ -787,6 +791,30 @@ void GLRenderer::DrawElements(ElementList* list) {
     m_drawCalls += 1;
     m_primitives += PrimitiveCount(list->GetPrimitiveType(), n);
     if (!list->GetIndices() || list->GetIndexCount() == 0) return;
+    DrawIndices(list, list->GetIndices(), list->GetIndexCount(), 0, 0);
+}
+
+void GLRenderer::DrawElementsRange(ElementList* list, uint32_t firstIndex, uint32_t indexCount) {
+    const uint32_t total = list->GetIndices() ? list->GetIndexCount() : 0;
+    if (firstIndex > total) firstIndex = total;
+    if (indexCount > total - firstIndex) indexCount = total - firstIndex;
+    const uint32_t* indices = list->GetIndices() + firstIndex;
+    // The vertex span the range reads: counted as its vertices and handed to the driver.
+    uint32_t lowest = UINT32_MAX, highest = 0;
+    for (uint32_t i = 0; i < indexCount; ++i) {
+        if (indices[i] < lowest) lowest = indices[i];
+        if (indices[i] > highest) highest = indices[i];
+    }
+    m_vertices += indexCount ? highest - lowest + 1 : 0;
+    m_indices += indexCount;
+    m_drawCalls += 1;
+    m_primitives += PrimitiveCount(list->GetPrimitiveType(), indexCount);
+    if (indexCount == 0) return;
+    DrawIndices(list, indices, indexCount, lowest, highest);
+}
+
+void GLRenderer::DrawIndices(ElementList* list, const uint32_t* indices, uint32_t count, uint32_t lowest,
+                             uint32_t highest) {
     bool bound = false;
     uint32_t vbo = list->GetVBO();
     if (vbo && m_vertexBufferManager->GetBoundArrayBuffer() != vbo) {
@@ -795,8 +823,11 @@ void GLRenderer::DrawElements(ElementList* list) {
     }
     // Indices live in client memory.
     if (m_vertexBufferManager->GetBoundElementArrayBuffer()) m_vertexBufferManager->UnbindElementArrayBuffer();
-    glDrawElements(Primitive(list->GetPrimitiveType()), static_cast<GLsizei>(list->GetIndexCount()),
-                   GL_UNSIGNED_INT, list->GetIndices());
+    if (highest > lowest)
+        glDrawRangeElements(Primitive(list->GetPrimitiveType()), lowest, highest, static_cast<GLsizei>(count),
+                            GL_UNSIGNED_INT, indices);
+    else
+        glDrawElements(Primitive(list->GetPrimitiveType()), static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices);
     if (bound) m_vertexBufferManager->UnbindArrayBuffer();
 }
 

@@ -107,6 +107,7 @@ public:
     void EnableVertexArray(ElementList* list, uint32_t attribute, uint32_t type) override;
     void DisableVertexArray(uint32_t attribute) override;
     void DrawElements(ElementList* list) override;
+    void DrawElementsRange(ElementList* list, uint32_t firstIndex, uint32_t indexCount) override;
     uint32_t CreateOcclusionQuery() override;
     void DeleteOcclusionQuery(uint32_t query) override;
     void BeginOcclusionQuery(uint32_t query) override;
@@ -136,6 +137,9 @@ private:
     void SetQuadColor(const float* color);
     void SetQuadTexRects(uint32_t sets, const float* rects);
     void DrawSharedQuad(uint32_t texCoordSets);
+    // lowest == highest: the span is unknown (a whole list), drawn without a range hint.
+    void DrawIndices(ElementList* list, const uint32_t* indices, uint32_t count, uint32_t lowest,
+                     uint32_t highest);
 
     GLTextureManager* m_textureManager = nullptr;
     GLVertexBufferManager* m_vertexBufferManager = nullptr;

@@ -308,6 +308,8 @@ public:
     virtual void EnableVertexArray(ElementList* list, uint32_t attribute, uint32_t type) = 0;
     virtual void DisableVertexArray(uint32_t attribute) = 0;
     virtual void DrawElements(ElementList* list) = 0;
+    // indexCount indices from firstIndex on (clamped to the list); several meshes may share one list.
+    virtual void DrawElementsRange(ElementList* list, uint32_t firstIndex, uint32_t indexCount) = 0;
     virtual uint32_t CreateOcclusionQuery() = 0;
     virtual void DeleteOcclusionQuery(uint32_t query) = 0;
     virtual void BeginOcclusionQuery(uint32_t query) = 0;

@@ -108,7 +108,14 @@ uint32_t FakeRenderer::LoadTexture2D(Loader*, const std::string& name, uint32_t 
     return nextTexture++;
 }
 
+uint32_t FakeRenderer::LoadNormalMapFromHeightField(Loader*, const std::string& name) {
+    ++liveTextures;
+    Log("LoadNormalMapFromHeightField " + name);
+    return nextTexture++;
+}
+
 uint32_t FakeRenderer::LoadProgram(Loader*, const std::string& vertex, const std::string& fragment) {
+    if (programToReturn) ++livePrograms;
     Log("LoadProgram " + vertex + " " + fragment);
     return programToReturn;
 }

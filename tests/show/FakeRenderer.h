@@ -27,6 +27,10 @@ public:
     uint32_t programToReturn = 0;
     float textureAspect = 1.0f;
     int liveTextures = 0;
+    // Programs handed out by LoadProgram and not yet freed (programToReturn must be non-zero).
+    int livePrograms = 0;
+    // What SetLight stored; GetLight returns these like the real renderer.
+    LightDesc lights[8];
     // Off: a no-op renderer for timing the work around the driver.
     bool record = true;
 
@@ -69,8 +73,9 @@ public:
     void SetAlphaTest(bool, uint32_t, float) override {}
     void SetScissor(bool enable, const float* position, const float* size) override;
     void SetBlend(bool enable, uint32_t source, uint32_t destination) override;
-    void SetCulling(bool enable, uint32_t) override {
-        Log(std::string("SetCulling ") + (enable ? "1" : "0"));
+    // "SetCulling 0", or "SetCulling 1 <face>" when enabling (face 0 keeps the current one).
+    void SetCulling(bool enable, uint32_t face) override {
+        Log(enable ? "SetCulling 1 " + std::to_string(face) : std::string("SetCulling 0"));
     }
     void SetFrontFace(uint32_t) override {}
     void SetPointSize(float) override {}
@@ -78,10 +83,12 @@ public:
     void SetLighting(bool enable) override { Log(std::string("SetLighting ") + (enable ? "1" : "0")); }
     void SetAmbientLight(const float*) override {}
     void DisableAllLights() override {}
-    void SetLight(uint32_t, const LightDesc&) override {}
-    LightDesc* GetLight(uint32_t) override { return nullptr; }
+    void SetLight(uint32_t index, const LightDesc& light) override {
+        if (index < 8) lights[index] = light;
+    }
+    LightDesc* GetLight(uint32_t index) override { return index < 8 ? &lights[index] : nullptr; }
     void SetMaterial(uint32_t, const MaterialDesc&) override {}
-    void ResetTextureUnits() override {}
+    void ResetTextureUnits() override { Log("ResetTextureUnits"); }
     void ResetTextureUnit(uint32_t) override {}
     void EnableTexture(uint32_t unit, bool enable, uint32_t target) override;
     void BindTexture(uint32_t unit, uint32_t texture, uint32_t target) override;
@@ -107,9 +114,12 @@ public:
     uint32_t AddTexture2D(Bitmap*, uint32_t) override { return 0; }
     uint32_t AddTexture3D(Bitmap**, uint32_t, uint32_t) override { return 0; }
     uint32_t AddTextureCube(Bitmap**, uint32_t) override { return 0; }
-    uint32_t LoadNormalMapFromHeightField(Loader*, const std::string&) override { return 0; }
+    uint32_t LoadNormalMapFromHeightField(Loader*, const std::string& name) override;
     uint32_t LoadProgram(Loader*, const std::string& vertex, const std::string& fragment) override;
-    void FreeProgram(uint32_t program) override { Log("FreeProgram " + std::to_string(program)); }
+    void FreeProgram(uint32_t program) override {
+        --livePrograms;
+        Log("FreeProgram " + std::to_string(program));
+    }
     void UseProgram(uint32_t program) override {
         if (record) Log("UseProgram " + std::to_string(program));
     }
@@ -133,7 +143,10 @@ public:
     void DisableVertexArrays(ElementList*) override {}
     void EnableVertexArray(ElementList*, uint32_t, uint32_t) override {}
     void DisableVertexArray(uint32_t) override {}
-    void DrawElements(ElementList*) override {}
+    void DrawElements(ElementList*) override { Log("DrawElements"); }
+    void DrawElementsRange(ElementList*, uint32_t first, uint32_t count) override {
+        Log("DrawElementsRange " + std::to_string(first) + " " + std::to_string(count));
+    }
     uint32_t CreateOcclusionQuery() override { return 0; }
     void DeleteOcclusionQuery(uint32_t) override {}
     void BeginOcclusionQuery(uint32_t) override {}
