@@ -1,7 +1,8 @@
 #version 120
-// Speech balloons: paper in the vertex colour, the font's glyphs printed on it as dark ink.
+// Speech balloons: the font texture is the printed page itself (paper, ink and the frame's
+// rounded outline), tinted by the vertex colour; where it is transparent there is no balloon.
 uniform vec4 lightTypes;    // per light: 0 off, 1 point, 2 directional, 3 spot
-uniform sampler2D texture0; // font: light glyphs on a dark or transparent ground
+uniform sampler2D texture0; // font: 16 x 16 glyph cells of ink on paper
 // Unit 0 holds the font, so there is no shadow mask.
 const float useShadowMask = 0.0;
 varying vec3 eyePos;
@@ -71,12 +72,10 @@ vec4 Shade(vec4 base, vec3 N)
 }
 // --- end of lighting ---
 
-const vec3 luma = vec3(0.299, 0.587, 0.114);
-
 void main()
 {
-    vec4 glyph = texture2D(texture0, uv0);
-    float ink = dot(glyph.rgb, luma) * glyph.a;
-    vec4 base = vec4(mix(vertexColor.rgb, vec3(0.04, 0.04, 0.06), ink), vertexColor.a);
+    vec4 page = texture2D(texture0, uv0);
+    if (page.a < 0.5) discard;
+    vec4 base = vec4(page.rgb * vertexColor.rgb, vertexColor.a);
     gl_FragColor = Shade(base, normalize(gl_FrontFacing ? eyeNormal : -eyeNormal));
 }

@@ -148,8 +148,12 @@ void LitRenderTechnique::DrawStreams(ElementList& list, uint32_t firstIndex, uin
         const int set = streams.uvSetOfUnit[unit];
         if (set >= 0 && set < 8) enable(8 + unit, VERTEX_DATA_TEXCOORD0 + set);
     }
-    const bool tangents = streams.tangentLocation >= 0 && list.HasVertexData(VERTEX_DATA_TANGENT);
-    if (tangents) TechniqueGL::EnableAttribute(list, streams.tangentLocation, VERTEX_DATA_TANGENT);
+    // Tangents: the tangent stream (xyz), else the fourth array (xyz and handedness), as the
+    // object reader writes them.
+    const uint32_t tangentType =
+        list.HasVertexData(VERTEX_DATA_TANGENT) ? VERTEX_DATA_TANGENT : VERTEX_DATA_ATTRIB3;
+    const bool tangents = streams.tangentLocation >= 0 && list.HasVertexData(tangentType);
+    if (tangents) TechniqueGL::EnableAttribute(list, streams.tangentLocation, tangentType);
 
     renderer->DrawElementsRange(&list, firstIndex, indexCount);
 

@@ -2,9 +2,9 @@
 
 #include "materials/LitRenderTechnique.h"
 
-// The referee's speech balloons: paper-coloured quads whose glyphs come from the C64 font on
-// unit 0 (light glyphs on a dark or transparent ground; the shader prints them as dark ink).
-// Always opaque: drawn in the depth pass (depth only) and pass 1.
+// The referee's speech balloons. The C64 font on unit 0 is the printed page itself: glyph cells
+// of ink on paper and the frame's pieces, transparent outside the rounded outline (no balloon
+// there). Always opaque: drawn in the depth pass (depth only) and pass 1.
 class RT_Balloon : public LitRenderTechnique {
 public:
     RT_Balloon();

@@ -310,25 +310,34 @@ TEST_F(TechniqueGLTest, AlphaTextureCutsHolesInColourAndDepth) {
 TEST_F(TechniqueGLTest, BumpMapTurnsTheShadingOfAFlatFace) {
     auto box = TestMeshes::Box(0, 0, -4, 1);
     RT_Material_Texture* material = Material("GLSL/Plus/Mat_Shd_Bump2D");
-    // A height field, made a normal map as the show makes one: flat on the left half, rising
-    // towards +u (+x on the front face) on the right, so that half faces left.
+    // Height fields, made normal maps as the show makes them: flat on the left (bottom) half,
+    // rising towards +u (+v) on the other half, which so faces left (down).
     m_data.WriteImage("textures/ramp.png", 32, 8, 8, [](uint32_t x, uint32_t, uint8_t* p) {
         p[0] = static_cast<uint8_t>(x < 16 ? 0 : (x - 16) * 12);
     });
+    m_data.WriteImage("textures/rise.png", 8, 32, 8, [](uint32_t, uint32_t y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(y >= 16 ? 0 : (15 - y) * 12);  // image rows run top down
+    });
     m_renderer->ResetTextureParameters();
     m_renderer->SetTextureFilter(FILTER_NEAREST, FILTER_NEAREST, MIPMAP_NONE);
-    material->SetTexture(1, true,
-                         m_renderer->LoadNormalMapFromHeightField(m_data.GetLoader(), "textures/ramp.png"));
+    const uint32_t ramp = m_renderer->LoadNormalMapFromHeightField(m_data.GetLoader(), "textures/ramp.png");
+    const uint32_t rise = m_renderer->LoadNormalMapFromHeightField(m_data.GetLoader(), "textures/rise.png");
+    material->SetTexture(1, true, ramp);
     material->SetStage(1, TextureTransform(), 0);
-    m_renderer->SetLight(0, Directional(-1, 0, 1));
-    Render(*material, *box);
-    const int flat = ToPixel(-0.5f, -3), slope = ToPixel(0.5f, -3), middle = kSize / 2;
-    EXPECT_GT(Brightness(At(slope, middle)), Brightness(At(flat, middle)) + 60);
-    // Lit from the other side the slope turns away.
-    Clear();
-    m_renderer->SetLight(0, Directional(1, 0, 1));
-    Render(*material, *box);
-    EXPECT_LT(Brightness(At(slope, middle)), Brightness(At(flat, middle)) - 60);
+    auto contrast = [&](ElementList& list, const LightDesc& light, int x0, int y0, int x1, int y1) {
+        Clear();
+        m_renderer->SetLight(0, light);
+        Render(*material, list);
+        return Brightness(At(x1, y1)) - Brightness(At(x0, y0));
+    };
+    const int low = ToPixel(-0.5f, -3), high = ToPixel(0.5f, -3), middle = kSize / 2;
+    EXPECT_GT(contrast(*box, Directional(-1, 0, 1), low, middle, high, middle), 60);
+    EXPECT_LT(contrast(*box, Directional(1, 0, 1), low, middle, high, middle), -60);  // turned away
+    // The v direction follows normal x tangent, turned round where the handedness says so.
+    material->SetTexture(1, true, rise);
+    EXPECT_GT(contrast(*box, Directional(0, -1, 1), middle, low, middle, high), 60);
+    auto mirrored = TestMeshes::Box(0, 0, -4, 1, nullptr, -1.0f);
+    EXPECT_LT(contrast(*mirrored, Directional(0, -1, 1), middle, low, middle, high), -60);
 }
 
 TEST_F(TechniqueGLTest, EnvironmentIsSphereMappedOntoTheSphere) {
@@ -510,10 +519,13 @@ TEST_F(TechniqueGLTest, TVScreenGlowsWithItsPictureAndBalloonPrintsItsGlyphs) {
     EXPECT_LT(centre[1], 30);
     EXPECT_LT(Brightness(At(ToPixel(-0.97f, -3), ToPixel(-0.97f, -3))), 30);  // the tube's bent corner
 
-    // The font grid: only the left half of the cell of "A" (column 1, row 4 from the top) is lit.
+    // The font is the page: paper everywhere, the cell of "A" (column 1, row 4 from the top)
+    // ink on its left half and transparent (outside the balloon) on its right half.
     m_data.WriteImage("textures/font_C64.png", 128, 128, 32, [](uint32_t x, uint32_t y, uint8_t* p) {
-        const bool lit = x / 8 == 1 && y / 8 == 4 && x % 8 < 4;
-        p[0] = p[1] = p[2] = p[3] = lit ? 255 : 0;
+        const bool cellOfA = x / 8 == 1 && y / 8 == 4, ink = cellOfA && x % 8 < 4;
+        const uint8_t paper[4] = {246, 241, 226, 255}, dark[4] = {30, 28, 48, 255};
+        for (int c = 0; c < 4; ++c) p[c] = ink ? dark[c] : paper[c];
+        if (cellOfA && !ink) p[3] = 0;
     });
     RT_Balloon* balloon = Keep(std::make_unique<RT_Balloon>());
     TextureTransform cellOfA;  // the face's 0..1 coordinates onto the glyph cell
@@ -528,10 +540,15 @@ TEST_F(TechniqueGLTest, TVScreenGlowsWithItsPictureAndBalloonPrintsItsGlyphs) {
     auto page = TestMeshes::Box(0, 0, -4, 1, cream);
     Clear();
     Render(*balloon, *page);
-    const Pixel ink = At(ToPixel(-0.5f, -3), kSize / 2), paper = At(ToPixel(0.5f, -3), kSize / 2);
-    EXPECT_LT(Brightness(ink), 60);
+    const int left = ToPixel(-0.5f, -3), right = ToPixel(0.5f, -3), middle = kSize / 2;
+    EXPECT_LT(Brightness(At(left, middle)), 100);
+    EXPECT_EQ(At(right, middle), (Pixel{0, 0, 0, 0}));
+    balloon->SetStage(0, TextureTransform(), 0);  // the whole grid: paper around the cell of "A"
+    Clear();
+    Render(*balloon, *page);
+    const Pixel paper = At(right, middle);
     EXPECT_GT(Brightness(paper), 400);
-    EXPECT_GT(paper[0], paper[2] + 10);
+    EXPECT_GT(paper[0], paper[2] + 10);  // warm paper
 }
 
 TEST_F(TechniqueGLTest, DoubleSidedSurfacesShowTheirBackFacesLit) {

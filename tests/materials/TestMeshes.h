@@ -8,7 +8,8 @@
 
 // Meshes for drawing techniques: positions, normals, UV set 0, tangents (along +u, with
 // cross(normal, tangent) along +v) and, when asked, per-vertex colours. Triangles wind
-// counter-clockwise seen from outside.
+// counter-clockwise seen from outside. Handedness h: the tangents go into the fourth array as
+// (xyz, h) the way the object reader stores them, instead of the tangent stream.
 namespace TestMeshes {
 
 struct Builder {
@@ -20,26 +21,32 @@ struct Builder {
     float* colors = nullptr;
     uint32_t* indices;
 
-    Builder(uint32_t vertices, uint32_t indexCount, bool withColors)
-        : list(std::make_unique<ElementList>(PRIMITIVE_TRIANGLES, vertices, indexCount)) {
+    float handedness;
+
+    Builder(uint32_t vertices, uint32_t indexCount, bool withColors, float handedness = 0)
+        : list(std::make_unique<ElementList>(PRIMITIVE_TRIANGLES, vertices, indexCount)),
+          handedness(handedness) {
+        const uint32_t tangentType = handedness != 0 ? VERTEX_DATA_ATTRIB3 : VERTEX_DATA_TANGENT;
         list->AllocVertexData(VERTEX_DATA_POSITION, 12);
         list->AllocVertexData(VERTEX_DATA_NORMAL, 12);
         list->AllocVertexData(VERTEX_DATA_TEXCOORD0, 8);
-        list->AllocVertexData(VERTEX_DATA_TANGENT, 12);
+        list->AllocVertexData(tangentType, handedness != 0 ? 16 : 12);
         if (withColors) list->AllocVertexData(VERTEX_DATA_COLOR, 16);
         positions = list->GetVertexData(VERTEX_DATA_POSITION);
         normals = list->GetVertexData(VERTEX_DATA_NORMAL);
         uvs = list->GetVertexData(VERTEX_DATA_TEXCOORD0);
-        tangents = list->GetVertexData(VERTEX_DATA_TANGENT);
+        tangents = list->GetVertexData(tangentType);
         if (withColors) colors = list->GetVertexData(VERTEX_DATA_COLOR);
         indices = list->AllocIndices();
     }
     void Vertex(uint32_t i, const float* p, const float* n, float u, float v, const float* t) {
+        const int stride = handedness != 0 ? 4 : 3;
         for (int c = 0; c < 3; ++c) {
             positions[i * 3 + c] = p[c];
             normals[i * 3 + c] = n[c];
-            tangents[i * 3 + c] = t[c];
+            tangents[i * stride + c] = t[c];
         }
+        if (handedness != 0) tangents[i * stride + 3] = handedness;
         uvs[i * 2] = u;
         uvs[i * 2 + 1] = v;
     }
@@ -73,14 +80,15 @@ inline std::unique_ptr<ElementList> Sphere(float cx, float cy, float cz, int sli
 
 // Axis-aligned box of half size h around (cx, cy, cz); each face carries UVs 0..1.
 // rgba, when given, colours every vertex.
-inline std::unique_ptr<ElementList> Box(float cx, float cy, float cz, float h, const float* rgba = nullptr) {
+inline std::unique_ptr<ElementList> Box(float cx, float cy, float cz, float h, const float* rgba = nullptr,
+                                        float handedness = 0) {
     // Per face: normal and tangent (the bitangent is normal x tangent).
     static const float faces[6][2][3] = {
         {{0, 0, 1}, {1, 0, 0}},  {{0, 0, -1}, {-1, 0, 0}}, {{1, 0, 0}, {0, 0, -1}},
         {{-1, 0, 0}, {0, 0, 1}}, {{0, 1, 0}, {1, 0, 0}},   {{0, -1, 0}, {1, 0, 0}},
     };
     static const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    Builder b(24, 36, rgba != nullptr);
+    Builder b(24, 36, rgba != nullptr, handedness);
     for (int f = 0; f < 6; ++f) {
         const float* n = faces[f][0];
         const float* t = faces[f][1];

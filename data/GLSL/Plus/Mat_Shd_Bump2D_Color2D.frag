@@ -9,7 +9,7 @@ uniform sampler2D texture2;  // colour
 uniform float colorTexOpacity;
 varying vec3 eyePos;
 varying vec3 eyeNormal;
-varying vec3 eyeTangent;
+varying vec4 eyeTangent;
 varying vec4 clipPos;
 varying vec4 vertexColor;
 varying vec2 uv1;
@@ -81,13 +81,14 @@ vec4 Shade(vec4 base, vec3 N)
 // Without tangents or a map the normal stays.
 vec3 Bump(vec3 N, vec4 texel)
 {
-    vec3 T = eyeTangent - N * dot(N, eyeTangent);
+    vec3 T = eyeTangent.xyz - N * dot(N, eyeTangent.xyz);
     float size = length(T);
     if (size < 0.0001) return N;
     T /= size;
+    vec3 B = cross(N, T) * (eyeTangent.w < 0.0 ? -1.0 : 1.0);
     vec3 n = texel.xyz * 2.0 - 1.0;
     if (n.z <= 0.0) return N; // no map bound (black)
-    return normalize(N * n.z - T * n.x - cross(N, T) * n.y);
+    return normalize(N * n.z - T * n.x - B * n.y);
 }
 
 void main()
