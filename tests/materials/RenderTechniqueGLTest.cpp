@@ -411,6 +411,17 @@ TEST_F(TechniqueGLTest, ClipPlaneCutsAwayTheNegativeSideInEveryPass) {
     Clear();
     Render(*material, *sphere);
     EXPECT_GT(Brightness(At(worldNegative, middle)), 300);
+
+    // Fighters are never clipped, although they share the depth program a clipped surface used.
+    GetGeomEngine()->SetClipPlane(keepRight);
+    RT_Karateka* karateka = Keep(std::make_unique<RT_Karateka>());
+    Clear();
+    material->Begin(PASS_DEPTH);
+    material->End();
+    karateka->Begin(PASS_DEPTH);
+    karateka->Draw(*sphere);
+    karateka->End();
+    EXPECT_LT(DepthAt(worldNegative, middle), 1.0f);
 }
 
 TEST_F(TechniqueGLTest, KaratekaTurnsTheWhiteGiIntoTheFightersColour) {
