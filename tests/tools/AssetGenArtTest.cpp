@@ -74,10 +74,14 @@ class AssetGenArtTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_dir = new TempDir();
-        const std::string cmd = std::string(ASSETGEN_BIN) +
-                                " --only karateka --only tuomari --only font_c64 --only karateka_bump"
-                                " --only karateka_env " +
-                                s_dir->Path() + " > /dev/null 2>&1";
+        const std::string cmd =
+            std::string(ASSETGEN_BIN) +
+            " --only karateka --only tuomari --only font_c64 --only karateka_bump"
+            " --only karateka_env --only clouds --only stars --only waterbump --only rgb_noise"
+            " --only color_test --only light_ball --only light_bloom --only light_rays"
+            " --only light_lens1 --only light_lens2 --only screens_load --only screens"
+            " --only screens_credits --only screens_basic " +
+            s_dir->Path() + " > /dev/null 2>&1";
         s_status = std::system(cmd.c_str());
     }
     static void TearDownTestSuite() {
@@ -321,4 +325,123 @@ TEST_F(AssetGenArtTest, BlockBumpIsTenBevelledBricksPerTileAndTheEnvironmentHasS
     const uint8_t* ground = env.At(128, 216);
     EXPECT_GT(sky[2], sky[0] + 40);
     EXPECT_GT(ground[0], ground[2] + 30);
+}
+
+TEST_F(AssetGenArtTest, SkyWaterAndFlareTexturesTileOrFadeOutAndTheNoiseIsUniform) {
+    ASSERT_EQ(s_status, 0);
+    struct Expect {
+        const char* name;
+        int size;
+        bool tiles;
+    };
+    const Expect textures[] = {{"clouds.png", 256, true},       {"stars.png", 512, true},
+                               {"waterbump.png", 256, true},    {"color_test.png", 256, false},
+                               {"light_ball.png", 256, false},  {"light_bloom.png", 256, false},
+                               {"light_rays.png", 256, false},  {"light_lens1.png", 256, false},
+                               {"light_lens2.png", 256, false}, {"rgb-noise.png", 64, false}};
+    for (const Expect& e : textures) {
+        SCOPED_TRACE(e.name);
+        const Image img = Texture(e.name);
+        ASSERT_TRUE(img.ok);
+        ASSERT_EQ(img.w, e.size);
+        ASSERT_EQ(img.h, e.size);
+        if (!e.tiles) continue;
+        // Across the wrap the picture changes no more than between any two neighbouring columns
+        // or rows inside it.
+        auto step = [&](int x0, int y0, int x1, int y1) {
+            return std::abs(img.At(x0, y0)[0] - img.At(x1, y1)[0]) +
+                   std::abs(img.At(x0, y0)[3] - img.At(x1, y1)[3]);
+        };
+        double wrapX = 0, wrapY = 0, inner = 0;
+        for (int i = 0; i < e.size; ++i) {
+            wrapX += step(e.size - 1, i, 0, i);
+            wrapY += step(i, e.size - 1, i, 0);
+            inner += step(e.size / 2 - 1, i, e.size / 2, i);
+        }
+        EXPECT_LE(wrapX, inner * 2.0 + e.size);
+        EXPECT_LE(wrapY, inner * 2.0 + e.size);
+    }
+    for (const char* flare :
+         {"light_ball.png", "light_bloom.png", "light_rays.png", "light_lens1.png", "light_lens2.png"}) {
+        SCOPED_TRACE(flare);
+        const Image img = Texture(flare);
+        int edge = 0, peak = 0;
+        for (int i = 0; i < 256; ++i) {
+            edge = std::max({edge, static_cast<int>(img.At(i, 0)[3]), static_cast<int>(img.At(0, i)[3]),
+                             static_cast<int>(img.At(i, 255)[0]), static_cast<int>(img.At(255, i)[0])});
+            for (int j = 0; j < 256; ++j) peak = std::max(peak, static_cast<int>(img.At(i, j)[3]));
+        }
+        EXPECT_EQ(edge, 0) << "a flare quad's edge must not show";
+        EXPECT_GT(peak, 100);
+    }
+    const Image noise = Texture("rgb-noise.png");
+    std::vector<int> reds(256, 0);
+    double mean = 0.0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            ++reds[noise.At(x, y)[0]];
+            mean += noise.At(x, y)[1];
+        }
+    EXPECT_GT(std::count_if(reds.begin(), reds.end(), [](int n) { return n > 0; }), 230);
+    EXPECT_NEAR(mean / 4096.0, 127.5, 8.0);
+}
+
+TEST_F(AssetGenArtTest, TvScreensAreFourByThreeAndOnlyTheLoaderFlickersInItsBorder) {
+    ASSERT_EQ(s_status, 0);
+    std::vector<std::string> names;
+    char name[64];
+    for (int i = 0; i < 16; ++i) {
+        std::snprintf(name, sizeof(name), "screens/load/%02d.png", i);
+        names.push_back(name);
+    }
+    for (int i = 0; i < 20; ++i) {
+        std::snprintf(name, sizeof(name), "screens/%02d.png", i);
+        names.push_back(name);
+    }
+    for (int i = 0; i < 8; ++i) {
+        std::snprintf(name, sizeof(name), "screens/credits/%02d.png", i);
+        names.push_back(name);
+    }
+    names.push_back("screens/basic/00.png");
+    ASSERT_EQ(names.size(), 45u);
+    std::vector<Image> screens;
+    for (const std::string& n : names) {
+        SCOPED_TRACE(n);
+        screens.push_back(Texture(n));
+        ASSERT_TRUE(screens.back().ok);
+        ASSERT_EQ(screens.back().w, 384);
+        ASSERT_EQ(screens.back().h, 288);
+    }
+    // The screen sits at (32, 44), 320 x 200; the rest is border.
+    auto border = [](const Image&, int x, int y) { return x < 32 || x >= 352 || y < 44 || y >= 244; };
+    auto sameInside = [&](const Image& a, const Image& b, bool inside) {
+        for (int y = 0; y < 288; ++y)
+            for (int x = 0; x < 384; ++x)
+                if (border(a, x, y) != inside && !std::equal(a.At(x, y), a.At(x, y) + 4, b.At(x, y)))
+                    return false;
+        return true;
+    };
+    int flickers = 0;
+    for (int i = 1; i < 16; ++i) {
+        EXPECT_TRUE(sameInside(screens[0], screens[i], true)) << "the loading picture itself holds still";
+        flickers += !sameInside(screens[0], screens[i], false);
+    }
+    EXPECT_EQ(flickers, 15) << "every loader frame is its own moment of flicker";
+    for (size_t i = 16; i < screens.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const Image& img = screens[i];
+        const uint8_t* corner = img.At(0, 0);
+        int inkInside = 0;
+        for (int y = 0; y < 288; ++y)
+            for (int x = 0; x < 384; ++x) {
+                if (border(img, x, y)) {
+                    ASSERT_TRUE(std::equal(corner, corner + 3, img.At(x, y))) << "a plain border";
+                } else {
+                    inkInside += !std::equal(corner, corner + 3, img.At(x, y));
+                }
+            }
+        EXPECT_GT(inkInside, 2000) << "the picture is more than its border";
+    }
+    // Pictures differ from each other.
+    for (size_t i = 17; i < 36; ++i) EXPECT_FALSE(sameInside(screens[i - 1], screens[i], true)) << names[i];
 }

@@ -34,3 +34,5 @@ void RegisterTextureProducts(AssetGenerator& generator);
 void RegisterMusicProducts(AssetGenerator& generator);
 void RegisterKarateProducts(AssetGenerator& generator);
 void RegisterKaratekaTextureProducts(AssetGenerator& generator);
+void RegisterLightProducts(AssetGenerator& generator);
+void RegisterScreenProducts(AssetGenerator& generator);

@@ -88,10 +88,10 @@ std::vector<uint8_t> Canvas::ToRGBA8() const {
     return out;
 }
 
-bool Canvas::SavePNG(const std::string& path) const {
+bool Canvas::SavePNG(const std::string& path, int compressionLevel) const {
     const std::vector<uint8_t> bytes = ToRGBA8();
     return WritePNG(path, static_cast<uint32_t>(m_width), static_cast<uint32_t>(m_height), 32, bytes.data(),
-                    9);
+                    compressionLevel);
 }
 
 Mask::Mask(int width, int height)

@@ -23,7 +23,7 @@ Rgba Mix(const Rgba& a, const Rgba& b, float t) {
 
 bool Save(const Canvas& canvas, const std::string& dataDir, const char* relative) {
     const std::string path = AssetGenerator::OutputPath(dataDir, relative);
-    return !path.empty() && canvas.SavePNG(path);
+    return !path.empty() && canvas.SavePNG(path, 6);
 }
 
 // The balloon font: a 16 x 16 grid of cells, code = row * 16 + column with row 0 at the top.

@@ -10,5 +10,7 @@ int main(int argc, char** argv) {
     RegisterMusicProducts(generator);
     RegisterKarateProducts(generator);
     RegisterKaratekaTextureProducts(generator);
+    RegisterLightProducts(generator);
+    RegisterScreenProducts(generator);
     return generator.Run(argc, argv);
 }
