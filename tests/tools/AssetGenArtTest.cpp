@@ -214,6 +214,69 @@ TEST_F(AssetGenArtTest, AttackFramesReachTheirStrikePointsAndHitAStandingOpponen
     EXPECT_TRUE(back);
 }
 
+TEST_F(AssetGenArtTest, PosesStayInsideTheirFrameFaceTheirWayAndLieDownWhereTheyShould) {
+    ASSERT_EQ(s_status, 0);
+    struct Box {
+        int minX = 128, maxX = -1, minY = 96, maxY = -1;
+    };
+    auto box = [](const Image& img) {
+        Box b;
+        for (int y = 0; y < img.h; ++y)
+            for (int x = 0; x < img.w; ++x)
+                if (img.Opaque(x, y)) {
+                    b.minX = std::min(b.minX, x);
+                    b.maxX = std::max(b.maxX, x);
+                    b.minY = std::min(b.minY, y);
+                    b.maxY = std::max(b.maxY, y);
+                }
+        return b;
+    };
+    std::vector<Image> frames;
+    for (const char* name : kFrames) {
+        SCOPED_TRACE(name);
+        frames.push_back(Texture(std::string("karate/") + name + ".png"));
+        ASSERT_TRUE(frames.back().ok);
+        const Box b = box(frames.back());
+        // Nothing is cut off by the frame's sides or top.
+        EXPECT_GT(b.minX, 1);
+        EXPECT_LT(b.maxX, 126);
+        EXPECT_GT(b.minY, 0);
+        const std::string n = name;
+        const bool lying =
+            n == "hit_back_00" || n == "hit_front_00" || n == "hit_back_04" || n == "hit_front_04";
+        const bool standing =
+            n == "stance_00" || n.rfind("walk", 0) == 0 || n == "block_01" || n == "turn_01";
+        if (lying) {
+            EXPECT_GT(b.maxX - b.minX, b.maxY - b.minY) << "lies along the ground";
+        }
+        if (standing) {
+            EXPECT_GT(b.maxY - b.minY, b.maxX - b.minX) << "stands upright";
+            EXPECT_EQ(b.maxY, 95);
+        }
+    }
+    // Every walk frame is its own phase of the step.
+    for (int i = 0; i <= 5; ++i)
+        for (int j = i + 1; j <= 5; ++j)
+            EXPECT_FALSE(frames[i].px == frames[j].px) << kFrames[i] << " = " << kFrames[j];
+    // Facing: the face's skin is in front of the hair, towards +x, except in the frame that has
+    // already come round for the round kick.
+    auto faceAhead = [](const Image& img) {
+        double skin = 0, hair = 0;
+        int nSkin = 0, nHair = 0;
+        for (int y = 38; y < 50; ++y)  // the head's rows, above the guarding fists
+            for (int x = 0; x < 128; ++x) {
+                if (!img.Opaque(x, y)) continue;
+                const uint8_t* p = img.At(x, y);
+                if (p[0] > 200 && p[1] > 130 && p[1] < 190 && p[2] < 150) skin += x, ++nSkin;
+                if (p[0] < 90 && p[0] > p[2] && p[1] < 60) hair += x, ++nHair;
+            }
+        return nSkin && nHair && skin / nSkin > hair / nHair;
+    };
+    EXPECT_TRUE(faceAhead(frames[0]));
+    EXPECT_TRUE(faceAhead(frames[9]));
+    EXPECT_FALSE(faceAhead(frames[44])) << "roundkick_03 faces the other way before the facing flips";
+}
+
 TEST_F(AssetGenArtTest, RefereeStandsHisHeightAndHisStarsBurstAndVanish) {
     ASSERT_EQ(s_status, 0);
     const Image ref = Texture("karate/tuomari/tuomari.png");

@@ -586,7 +586,7 @@ Rgba InkColour(Ink ink) {
         case Ink::Shoe:
             return rgb(34, 26, 24);
         case Ink::Grey:
-            return rgb(150, 146, 154);
+            return rgb(158, 138, 126);
         case Ink::StarYellow:
             return rgb(255, 224, 64);
         case Ink::StarOrange:
