@@ -155,7 +155,7 @@ public:
     }
     bool Save(const std::string& dataDir, const std::string& relative) const {
         const std::string path = AssetGenerator::OutputPath(dataDir, relative);
-        return !path.empty() && m_canvas.SavePNG(path);
+        return !path.empty() && m_canvas.SavePNG(path, 6);
     }
 
     static int Map(Ink ink, int gi, int giShade) {

@@ -489,16 +489,48 @@ Piece HeadPiece(const HeadFrame& h, const Pose& pose, const Costume& c) {
     return piece;
 }
 
+// Model-space bounds of a primitive (before clipping).
+void Bounds(const Prim& p, Vec2& lo, Vec2& hi) {
+    switch (p.kind) {
+        case Prim::kCapsule: {
+            const float r = std::max(p.ra, p.rb);
+            lo = {std::min(p.a.x, p.b.x) - r, std::min(p.a.y, p.b.y) - r};
+            hi = {std::max(p.a.x, p.b.x) + r, std::max(p.a.y, p.b.y) + r};
+            return;
+        }
+        case Prim::kEllipse: {
+            const float r = std::max(p.rx, p.ry);
+            lo = {p.a.x - r, p.a.y - r};
+            hi = {p.a.x + r, p.a.y + r};
+            return;
+        }
+        case Prim::kPolygon:
+            lo = hi = p.poly.front();
+            for (const Vec2& v : p.poly) {
+                lo = {std::min(lo.x, v.x), std::min(lo.y, v.y)};
+                hi = {std::max(hi.x, v.x), std::max(hi.y, v.y)};
+            }
+            return;
+    }
+}
+
 void PaintPiece(PixelSprite& sprite, const Piece& piece) {
     const int w = PixelSprite::kWidth, h = PixelSprite::kHeight;
     std::vector<Ink> buf(static_cast<size_t>(w) * h, Ink::None);
-    for (const Prim& prim : piece.prims)
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
+    for (const Prim& prim : piece.prims) {
+        Vec2 lo, hi;
+        Bounds(prim, lo, hi);
+        const int x0 = std::max(0, PixelSprite::Column(lo.x) - 1),
+                  x1 = std::min(w - 1, PixelSprite::Column(hi.x) + 1);
+        const int y0 = std::max(0, PixelSprite::Row(hi.y) - 1),
+                  y1 = std::min(h - 1, PixelSprite::Row(lo.y) + 1);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
                 Ink ink;
                 if (SamplePrim(prim, PixelSprite::Centre(x, y), ink))
                     buf[static_cast<size_t>(y) * w + x] = ink;
             }
+    }
     for (const Stamp& st : piece.stamps) {
         const float len = Length(st.b - st.a);
         const int steps = std::max(1, static_cast<int>(std::ceil(len * 2.0f)));
