@@ -456,7 +456,7 @@ Piece HeadPiece(const HeadFrame& h, const Pose& pose, const Costume& c) {
     } else if (threeQuarter) {
         hair.clips.push_back(h.Clip(0.1f, -1.0f, 0.75f, 0.5f));
     } else {
-        hair.clips.push_back(h.Clip(-0.5f, -0.75f, 0.3f, 0.5f));
+        hair.clips.push_back(h.Clip(-0.7f, -0.5f, 0.3f, 0.55f));
     }
     piece.prims.push_back(hair);
     // Red head band with its knot's tails flying behind.
