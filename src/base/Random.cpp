@@ -12,3 +12,10 @@ int RandomNext() {
 }
 
 uint32_t RandomState() { return g_state; }
+
+float Rand01() {
+    // Two statements: the first draw is the high part, whatever the compiler's evaluation order.
+    const int high = RandomNext();
+    const int low = RandomNext();
+    return static_cast<float>(high * 32767 + low) * 9.313794e-10f;
+}

@@ -8,3 +8,5 @@
 void RandomSeed(uint32_t seed);
 int RandomNext();
 uint32_t RandomState();
+// Two draws (first * 32767 + second) scaled by 9.313794e-10: 0 to just above 1.
+float Rand01();
