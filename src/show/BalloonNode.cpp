@@ -17,13 +17,28 @@ const float kGlyphCell = 0.0625f;
 // The front glyph keeps clear of its right and top neighbours in the font grid.
 const float kFrontGlyph = 0.061875f;
 const float kTextColor[4] = {1.0f, 0.98f, 0.9f, 1.0f};
-// Frame: bars 0.1 wide around the text, 0.05 deep on each side; the tail reaches 0.3 below it.
+// Frame pieces: cells of the font page around the text, 0.1 wide, flush with the text's faces;
+// the tail hangs 0.2 below the bottom bar, 0.3 below the text.
 const float kBar = 0.1f;
-const float kFrameHalfDepth = 0.05f;
-const float kTailDrop = 0.3f;
-const int kPieceVertices = 24;
-const int kPieceIndices = 36;
-const int kPieces = 5;
+const float kTailSize = 0.2f;
+// The list's budget for the pieces; what they leave unused stays degenerate.
+const int kFrameVertices = 120;
+const int kFrameIndexQuads = 15;
+// Font page cells of the frame: corners and edges laid out like a keypad, the tail, solid ink.
+enum : unsigned char {
+    CELL_TOP_LEFT = 1,
+    CELL_TOP = 2,
+    CELL_TOP_RIGHT = 3,
+    CELL_LEFT = 4,
+    CELL_RIGHT = 6,
+    CELL_BOTTOM_LEFT = 7,
+    CELL_BOTTOM = 8,
+    CELL_BOTTOM_RIGHT = 9,
+    CELL_TAIL = 10,
+    CELL_INK = 127,
+};
+// Frame cells are sampled a little inside their borders, away from the neighbouring cells.
+const float kCellInset = 0.0005f;
 
 // Glyph cell of a character in the 16 x 16 font grid (bytes above 127 have cells too).
 void GlyphCell(unsigned char ch, float& u, float& v) {
@@ -64,8 +79,8 @@ void BalloonNode::SetText(const std::string& text) {
 void BalloonNode::BuildMesh() {
     const int lines = static_cast<int>(m_lines.size());
     const int width = m_longestLine;
-    const uint32_t vertices = static_cast<uint32_t>(8 * lines * width + kPieces * kPieceVertices);
-    const uint32_t indices = static_cast<uint32_t>(12 * (lines * width + kPieces * kPieceIndices / 12));
+    const uint32_t vertices = static_cast<uint32_t>(8 * lines * width + kFrameVertices);
+    const uint32_t indices = static_cast<uint32_t>(12 * (lines * width + kFrameIndexQuads));
     m_list = std::make_unique<ElementList>(PRIMITIVE_TRIANGLES, vertices, indices);
     m_list->AllocVertexData(VERTEX_DATA_POSITION, 12);
     m_list->AllocVertexData(VERTEX_DATA_NORMAL, 12);
@@ -79,36 +94,7 @@ void BalloonNode::BuildMesh() {
         for (int c = 0; c < width; ++c) AddGlyphQuads(r, c, lo, hi);
     if (width == 0) lo[0] = lo[1] = hi[0] = hi[1] = 0.0f;
 
-    // Four bars around the text block and a tapering tail towards the speaker.
-    const float x0 = lo[0] - kBar, x1 = hi[0] + kBar, y0 = lo[1] - kBar, y1 = hi[1] + kBar;
-    const float d = kFrameHalfDepth;
-    auto bar = [&](float ax, float bx, float ay, float by) {
-        float c[8][3];
-        for (int i = 0; i < 8; ++i) {
-            c[i][0] = (i & 1) ? bx : ax;
-            c[i][1] = (i & 2) ? by : ay;
-            c[i][2] = (i & 4) ? d : -d;
-        }
-        AddPiece(c);
-    };
-    bar(x0, x1, hi[1], y1);
-    bar(x0, x1, y0, lo[1]);
-    bar(x0, lo[0], lo[1], hi[1]);
-    bar(hi[0], x1, lo[1], hi[1]);
-    const float tailLeft = std::max(lo[0], hi[0] - 0.35f);
-    const float tip = lo[1] - kTailDrop;
-    float tail[8][3];
-    for (int i = 0; i < 8; ++i) {
-        const bool top = (i & 2) != 0, right = (i & 1) != 0, front = (i & 4) != 0;
-        tail[i][0] =
-            top ? tailLeft + (right ? 2.0f * kBar : 0.0f) : tailLeft + (right ? 2.5f * kBar : 2.0f * kBar);
-        tail[i][1] = top ? y0 : tip;
-        tail[i][2] = (front ? 1.0f : -1.0f) * (top ? d : 0.5f * d);
-    }
-    AddPiece(tail);
-
-    const float boxLo[3] = {x0, tip, -d}, boxHi[3] = {x1, y1, d};
-    m_box.SetMinMax(boxLo, boxHi);
+    BuildFrame(lo, hi);
     if (GetRenderer()) m_list->CreateVBO(BUFFER_STATIC, BUFFER_DRAW);
 }
 
@@ -170,30 +156,70 @@ void BalloonNode::AddQuadIndices(bool flipped) {
     m_index += 6;
 }
 
-void BalloonNode::AddPiece(const float corners[8][3]) {
-    // Faces counter-clockwise from outside: front, back, left, right, top, bottom.
-    static const int kFaces[6][4] = {{4, 5, 7, 6}, {1, 0, 2, 3}, {0, 4, 6, 2},
-                                     {5, 1, 3, 7}, {6, 7, 3, 2}, {0, 1, 5, 4}};
-    // Blank paper: the middle of the space glyph's cell.
+void BalloonNode::BuildFrame(const float* lo, const float* hi) {
+    const float x0 = lo[0] - kBar, x1 = hi[0] + kBar, y0 = lo[1] - kBar, y1 = hi[1] + kBar;
+    const float d = kTextHalfDepth;
+    // Top and bottom: rounded corners and the edge between them, with the slab's outer strip.
+    AddCellQuads(x0, lo[0], hi[1], y1, CELL_TOP_LEFT);
+    AddCellQuads(lo[0], hi[0], hi[1], y1, CELL_TOP);
+    AddCellQuads(hi[0], x1, hi[1], y1, CELL_TOP_RIGHT);
+    const float top[12] = {lo[0], y1, d, hi[0], y1, d, hi[0], y1, -d, lo[0], y1, -d};
+    static const float kUp[3] = {0, 1, 0}, kDown[3] = {0, -1, 0}, kLeft[3] = {-1, 0, 0},
+                       kRight[3] = {1, 0, 0};
+    AddStrip(top, kUp);
+    AddCellQuads(x0, lo[0], y0, lo[1], CELL_BOTTOM_LEFT);
+    AddCellQuads(lo[0], hi[0], y0, lo[1], CELL_BOTTOM);
+    AddCellQuads(hi[0], x1, y0, lo[1], CELL_BOTTOM_RIGHT);
+    const float bottom[12] = {lo[0], y0, -d, hi[0], y0, -d, hi[0], y0, d, lo[0], y0, d};
+    AddStrip(bottom, kDown);
+    // The sides.
+    AddCellQuads(x0, lo[0], lo[1], hi[1], CELL_LEFT);
+    const float left[12] = {x0, lo[1], -d, x0, lo[1], d, x0, hi[1], d, x0, hi[1], -d};
+    AddStrip(left, kLeft);
+    AddCellQuads(hi[0], x1, lo[1], hi[1], CELL_RIGHT);
+    const float right[12] = {x1, lo[1], d, x1, lo[1], -d, x1, hi[1], -d, x1, hi[1], d};
+    AddStrip(right, kRight);
+    // The tail points down below the speaker's head (right of the balloon's origin), within the
+    // bottom bar.
+    const float tailLeft = std::max(lo[0], std::min(0.075f, hi[0] - kTailSize));
+    AddCellQuads(tailLeft, tailLeft + kTailSize, y0 - kTailSize, y0, CELL_TAIL);
+
+    const float boxLo[3] = {x0, y0 - kTailSize, -d}, boxHi[3] = {x1, y1, d};
+    m_box.SetMinMax(boxLo, boxHi);
+}
+
+void BalloonNode::AddCellQuads(float xa, float xb, float ya, float yb, unsigned char cell) {
+    static const float kFront[3] = {0.0f, 0.0f, 1.0f}, kBack[3] = {0.0f, 0.0f, -1.0f};
     float u, v;
-    GlyphCell(' ', u, v);
-    u += 0.5f * kGlyphCell, v += 0.5f * kGlyphCell;
-    for (const auto& face : kFaces) {
-        const float* a = corners[face[0]];
-        const float* b = corners[face[1]];
-        const float* d = corners[face[3]];
-        const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-        const float e2[3] = {d[0] - a[0], d[1] - a[1], d[2] - a[2]};
-        float n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
-                      e1[0] * e2[1] - e1[1] * e2[0]};
-        const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        if (length > 0.0f) n[0] /= length, n[1] /= length, n[2] /= length;
-        for (int k = 0; k < 4; ++k) AddVertex(corners[face[k]], n, u, v);
-        const uint32_t base = m_vertex - 4;
-        const uint32_t quad[6] = {base, base + 1, base + 2, base, base + 2, base + 3};
-        std::copy(quad, quad + 6, m_list->GetIndices() + m_index);
-        m_index += 6;
+    GlyphCell(cell, u, v);
+    const float ua = u + kCellInset, ub = u + kGlyphCell - kCellInset;
+    const float va = v + kCellInset, vb = v + kGlyphCell - kCellInset;
+    const float corners[4][2] = {{xa, ya}, {xb, ya}, {xa, yb}, {xb, yb}};
+    const float front[4][2] = {{ua, va}, {ub, va}, {ua, vb}, {ub, vb}};
+    // From behind the piece is seen mirrored, so its rim stays on the outer side.
+    const float back[4][2] = {{ub, va}, {ua, va}, {ub, vb}, {ua, vb}};
+    for (int i = 0; i < 4; ++i) {
+        const float p[3] = {corners[i][0], corners[i][1], kTextHalfDepth};
+        AddVertex(p, kFront, front[i][0], front[i][1]);
     }
+    AddQuadIndices(false);
+    for (int i = 0; i < 4; ++i) {
+        const float p[3] = {corners[i][0], corners[i][1], -kTextHalfDepth};
+        AddVertex(p, kBack, back[i][0], back[i][1]);
+    }
+    AddQuadIndices(true);
+}
+
+void BalloonNode::AddStrip(const float* corners, const float* normal) {
+    // The balloon's outline seen edge-on: solid ink.
+    float u, v;
+    GlyphCell(CELL_INK, u, v);
+    u += 0.5f * kGlyphCell, v += 0.5f * kGlyphCell;
+    for (int k = 0; k < 4; ++k) AddVertex(corners + k * 3, normal, u, v);
+    const uint32_t base = m_vertex - 4;
+    const uint32_t quad[6] = {base, base + 1, base + 2, base, base + 2, base + 3};
+    std::copy(quad, quad + 6, m_list->GetIndices() + m_index);
+    m_index += 6;
 }
 
 void BalloonNode::UpdateBounds() {

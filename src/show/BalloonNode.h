@@ -11,7 +11,8 @@ class ElementList;
 class RT_Balloon;
 
 // The referee's speech balloon: up to four lines of text as glyph quads on both sides (the back
-// reads left to right from behind), framed by four bars and a tail. Drawn with an RT_Balloon
+// reads left to right from behind), framed by the font page's frame cells (rounded corners,
+// edges with an ink rim) and its tail. Drawn with an RT_Balloon
 // while shown; the enabled flag, while set, leaves it out (the karate effect sets it around its
 // mirrored reflection pass, where the text would read backwards).
 class BalloonNode : public Node {
@@ -44,8 +45,12 @@ public:
 private:
     void BuildMesh();
     void AddGlyphQuads(int row, int column, float* lo, float* hi);
-    // A six-sided piece from its eight corners (bit 0: +x, bit 1: +y, bit 2: +z).
-    void AddPiece(const float corners[8][3]);
+    // The five frame pieces around the text block's bounds (x, y).
+    void BuildFrame(const float* lo, const float* hi);
+    // A rectangle showing one cell of the font page on both sides.
+    void AddCellQuads(float xa, float xb, float ya, float yb, unsigned char cell);
+    // A quad closing the slab's edge.
+    void AddStrip(const float* corners, const float* normal);
     void AddVertex(const float* position, const float* normal, float u, float v);
     void AddQuadIndices(bool flipped);
 

@@ -2,6 +2,7 @@
 // Writes fight_preview_<n>.png into the build directory for a look.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "scene/LightNode.h"
 #include "scene/RenderScene.h"
 #include "scene/SceneNode.h"
+#include "show/BalloonNode.h"
 #include "show/KarateFight.h"
 #include "show/KarateSpriteSets.h"
 #include "show/Karateka.h"
@@ -169,6 +171,36 @@ TEST_F(FightGL, FightCamSeesTheFightersInTheirGiColour) {
     }
     EXPECT_GT(figure, 120);
     EXPECT_LT(giPixels, 5);
+
+    // The referee's balloon: paper with dark glyphs where its box projects.
+    BalloonNode* balloon = fight->GetBalloon();
+    balloon->SetText("GET\nREADY!");
+    Draw(scene, camera, frame);
+    WritePreview(frame, "fight_preview_balloon.png");
+    float lo[2] = {1e9f, 1e9f}, hi[2] = {-1e9f, -1e9f};
+    for (int k = 0; k < 8; ++k) {
+        float local[4] = {0, 0, 0, 1}, corner[3], world[4], at[2];
+        balloon->GetLocalBox().GetMin(corner);
+        float max[3];
+        balloon->GetLocalBox().GetMax(max);
+        for (int a = 0; a < 3; ++a) local[a] = (k >> a) & 1 ? max[a] : corner[a];
+        balloon->LocalToWorld(local, world);
+        Project(camera, world, at);
+        for (int a = 0; a < 2; ++a) lo[a] = std::min(lo[a], at[a]), hi[a] = std::max(hi[a], at[a]);
+    }
+    int paper = 0, ink = 0;
+    for (int y = std::max(0, static_cast<int>(lo[1])); y < std::min(kHeight, static_cast<int>(hi[1])); ++y)
+        for (int x = std::max(0, static_cast<int>(lo[0])); x < std::min(kWidth, static_cast<int>(hi[0]));
+             ++x) {
+            const uint8_t* p = &frame[(y * kWidth + x) * 4];
+            paper += p[0] > 170 && p[1] > 160 && p[2] > 130;
+            // Glyphs (grey at this size): dark and neutral, unlike the green ground.
+            ink += std::max({p[0], p[1], p[2]}) < 150 && std::abs(p[0] - p[1]) < 30 &&
+                   std::abs(p[1] - p[2]) < 40;
+        }
+    EXPECT_GT(hi[0] - lo[0], 20.0f) << "balloon on screen";
+    EXPECT_GT(paper, 100);
+    EXPECT_GT(ink, 10);
 
     engine->DetachNode(scene->GetId());
     delete scene;
