@@ -233,7 +233,11 @@ void Karateka::CheckHits() {
     if (IsHit()) return;
     int hitFrame = -1;
     for (Karateka* opponent : m_opponents) {
-        const float s = opponent->GetFacing() == 1 ? -1.0f : 1.0f;
+        // The turning attacks (round kick, back kneel kick, back high fist) flip the attacker
+        // half way; their reach points behind the facing they started with, which is the
+        // opposite of the facing their striking frames are drawn with.
+        float s = opponent->GetFacing() == 1 ? -1.0f : 1.0f;
+        if (IsOneOf(opponent->m_move, {17, 18, 21})) s = -s;
         float ox, oy;
         GetReach(opponent->m_move, ox, oy);
         const int f = opponent->GetFrame();
