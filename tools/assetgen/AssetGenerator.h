@@ -36,3 +36,4 @@ void RegisterKarateProducts(AssetGenerator& generator);
 void RegisterKaratekaTextureProducts(AssetGenerator& generator);
 void RegisterLightProducts(AssetGenerator& generator);
 void RegisterScreenProducts(AssetGenerator& generator);
+void RegisterLightWaveProducts(AssetGenerator& generator);

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     RegisterKaratekaTextureProducts(generator);
     RegisterLightProducts(generator);
     RegisterScreenProducts(generator);
+    RegisterLightWaveProducts(generator);
     return generator.Run(argc, argv);
 }
