@@ -11,45 +11,6 @@ std::string LWIDText(uint32_t id) {
     return text;
 }
 
-bool LWByteCursor::Need(uint64_t count) {
-    if (count <= Remaining()) return true;
-    m_pos = m_size;
-    m_overrun = true;
-    return false;
-}
-
-uint8_t LWByteCursor::U1() {
-    if (!Need(1)) return 0;
-    return m_data[m_pos++];
-}
-
-uint16_t LWByteCursor::U2() {
-    if (!Need(2)) return 0;
-    const uint16_t v = static_cast<uint16_t>((m_data[m_pos] << 8) | m_data[m_pos + 1]);
-    m_pos += 2;
-    return v;
-}
-
-uint32_t LWByteCursor::U4() {
-    if (!Need(4)) return 0;
-    const uint8_t* p = m_data + m_pos;
-    m_pos += 4;
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
-
-float LWByteCursor::F4() {
-    const uint32_t bits = U4();
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
-uint32_t LWByteCursor::VX() {
-    if (Remaining() >= 1 && m_data[m_pos] == 0xFF) return U4() & 0x00FFFFFFu;
-    return U2();
-}
-
 std::string LWByteCursor::S0() {
     const uint64_t left = Remaining();
     const uint8_t* start = m_data ? m_data + m_pos : nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 // Four ASCII bytes as one big-endian number, the way chunk ids are compared.
@@ -32,17 +33,43 @@ public:
     // Where the cursor stands in the whole file, for messages.
     uint64_t FileOffset() const { return m_fileOffset + m_pos; }
 
-    uint8_t U1();
-    uint16_t U2();
-    uint32_t U4();
-    float F4();
+    // The primitives are inline: a large object makes millions of these reads.
+    uint8_t U1() {
+        if (!Need(1)) return 0;
+        return m_data[m_pos++];
+    }
+    uint16_t U2() {
+        if (!Need(2)) return 0;
+        const uint16_t v = static_cast<uint16_t>((m_data[m_pos] << 8) | m_data[m_pos + 1]);
+        m_pos += 2;
+        return v;
+    }
+    uint32_t U4() {
+        if (!Need(4)) return 0;
+        const uint8_t* p = m_data + m_pos;
+        m_pos += 4;
+        return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+               (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+    }
+    float F4() {
+        const uint32_t bits = U4();
+        float v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    }
     uint32_t ID4() { return U4(); }
     // Variable-length index: two bytes below 0xFF00, else the low 24 bits of four bytes.
-    uint32_t VX();
+    uint32_t VX() {
+        if (m_pos < m_size && m_data[m_pos] == 0xFF) return U4() & 0x00FFFFFFu;
+        return U2();
+    }
     // NUL-terminated, padded to an even length. Without a terminator the rest of the range
     // is taken and the cursor is marked overrun.
     std::string S0();
     void VEC12(float out[3]);
+    // The next count bytes, or null (and nothing consumed) when fewer remain; for parsers
+    // that decode a run of values after checking its largest possible size once.
+    const uint8_t* Peek(uint64_t count) const { return count <= m_size - m_pos ? m_data + m_pos : nullptr; }
     void Skip(uint64_t count);
 
     // A cursor over the next count bytes, which must lie inside this one; the cursor moves
@@ -51,7 +78,12 @@ public:
     bool Take(uint64_t count, LWByteCursor& out);
 
 private:
-    bool Need(uint64_t count);
+    bool Need(uint64_t count) {
+        if (count <= m_size - m_pos) return true;
+        m_pos = m_size;
+        m_overrun = true;
+        return false;
+    }
 
     const uint8_t* m_data = nullptr;
     uint64_t m_size = 0;

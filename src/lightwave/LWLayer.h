@@ -14,23 +14,25 @@ class LWSurface;
 // A polygon of a layer: its vertex indices are layer.polygonVertices[first, first + count),
 // already in drawing order (the file's order reversed).
 struct LWPolygon {
+    enum Type : uint8_t { TYPE_FACE = 0, TYPE_CURVE = 1, TYPE_PATCH = 2 };
+
     uint32_t first = 0;
-    uint32_t count = 0;
-    uint32_t type = 0;  // FACE, CURV or PTCH
-    uint16_t flags = 0;
+    uint16_t count = 0;  // at most 1023
+    uint8_t flags = 0;   // the top six bits of the vertex-count word
+    uint8_t type = TYPE_FACE;
     uint16_t smoothingGroup = 0;
     uint16_t surfaceTag = 0;
     int32_t surface = -1;  // index into the object's surfaces, -1 when unresolved
 };
 
 // The triangles of one surface within one layer. Each vertex remembers the polygon corner
-// it came from (an index into polygonVertices), so that code which moves the points
-// (bones, morphs) can rebuild positions and normals in place.
+// it came from (an index into polygonVertices; LWLayer::PolygonOfCorner finds its
+// polygon), so that code which moves the points (bones, morphs) can rebuild positions and
+// normals in place.
 struct LWSurfaceGeometry {
     uint32_t surface = 0;
     std::unique_ptr<ElementList> list;
     std::vector<uint32_t> vertexCorners;
-    std::vector<uint32_t> cornerPolygons;  // the polygon of each entry of vertexCorners
     bool hasTangents = false;
 };
 
@@ -47,7 +49,9 @@ public:
     uint32_t PolygonVertex(const LWPolygon& polygon, uint32_t k) const {
         return polygonVertices[polygon.first + k];
     }
-    // The polygons that use a point (filled by preparation).
+    // The polygon a corner (an index into polygonVertices) belongs to.
+    uint32_t PolygonOfCorner(uint32_t corner) const;
+    // The polygons that use a point, in polygon order (built on first use).
     const uint32_t* PointPolygons(uint32_t point, uint32_t& count) const;
     // First vertex map of a type ("TXUV", "WGHT", ...) and name; per point unless perPolygon.
     const LWVertexMap* FindVertexMap(uint32_t type, const std::string& name, bool perPolygon) const;
@@ -57,6 +61,16 @@ public:
     // smoothing angle and smoothing group.
     void ComputeNormals(const float* positions, std::vector<float>& faceNormals,
                         std::vector<float>& cornerNormals) const;
+    // The steps of ComputeNormals. SmoothingCosines: per surface the cosine of its smoothing
+    // angle and of half of it. ComputePointNormals: face normals, and for every point whose
+    // corners all get the same normal (the common case on smooth surfaces) that normal
+    // (state 1); other points get state 2 and their corners need CornerNormal.
+    std::vector<float> SmoothingCosines() const;
+    void ComputePointNormals(const float* positions, const std::vector<float>& cosines,
+                             std::vector<float>& faceNormals, std::vector<float>& pointNormals,
+                             std::vector<uint8_t>& pointState) const;
+    void CornerNormal(const float* faceNormals, const std::vector<float>& cosines, uint32_t polygon,
+                      uint32_t k, float out[3]) const;
 
     LWObject* object = nullptr;
     uint16_t number = 0;
@@ -68,9 +82,10 @@ public:
     std::vector<LWVertexMap> vertexMaps;
     std::vector<LWPolygon> polygons;
     std::vector<uint32_t> polygonVertices;
-    std::vector<float> polygonNormals;        // three per polygon
-    std::vector<uint32_t> pointPolygonStart;  // PointCount() + 1 offsets into pointPolygons
-    std::vector<uint32_t> pointPolygons;
+    std::vector<float> polygonNormals;  // three per polygon
+    // Polygons per point: PointCount() + 1 offsets into one array (see PointPolygons).
+    mutable std::vector<uint32_t> pointPolygonStart;
+    mutable std::vector<uint32_t> pointPolygons;
     float boundsMin[3] = {0, 0, 0};
     float boundsMax[3] = {0, 0, 0};
     std::vector<LWSurfaceGeometry> geometry;

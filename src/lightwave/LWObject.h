@@ -54,5 +54,5 @@ private:
     void PrepareSurface(LWSurface& surface);
     void ResolvePolygonSurfaces(LWLayer& layer);
     void PrepareLayer(LWLayer& layer);
-    void BuildGeometry(LWLayer& layer, const std::vector<float>& cornerNormals);
+    void BuildGeometry(LWLayer& layer);
 };

@@ -32,6 +32,14 @@ std::string ChannelText(uint32_t id) {
     return LWIDText(id);
 }
 
+float BigEndianFloat(const uint8_t* p) {
+    const uint32_t bits = (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+                          (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
 // Nested blocks (a shader holding a block holding a shader ...) are legal but never deep.
 constexpr int kMaxBlockDepth = 8;
 
@@ -197,14 +205,16 @@ void LWObjectReader::ReadPoints(LWChunk& chunk) {
     if (!layer) return;
     // A second PNTS adds to the layer's points instead of losing the first.
     const uint64_t count = chunk.data.Remaining() / 12;
-    layer->points.reserve(layer->points.size() + count * 3);
-    for (uint64_t i = 0; i < count; ++i) {
-        float p[3];
-        chunk.data.VEC12(p);
-        layer->points.push_back(p[0]);
-        layer->points.push_back(p[1]);
-        layer->points.push_back(-p[2]);
+    const size_t first = layer->points.size();
+    layer->points.resize(first + count * 3);
+    float* out = layer->points.data() + first;
+    const uint8_t* raw = chunk.data.Peek(count * 12);
+    for (uint64_t i = 0; i < count; ++i, out += 3, raw += 12) {
+        out[0] = BigEndianFloat(raw);
+        out[1] = BigEndianFloat(raw + 4);
+        out[2] = -BigEndianFloat(raw + 8);
     }
+    chunk.data.Skip(count * 12);
 }
 
 void LWObjectReader::ReadVertexMap(LWChunk& chunk, bool perPolygon) {
@@ -240,12 +250,37 @@ void LWObjectReader::ReadVertexMap(LWChunk& chunk, bool perPolygon) {
     const uint32_t polygonCount = layer->PolygonCount();
     uint64_t badPoints = 0, badPolygons = 0;
     float values[4];
+    map.points.reserve(d.Remaining() / (2 + 4 * std::max<uint64_t>(map.dimension, 1)));
+    map.values.reserve(map.points.capacity() * map.components);
+    // The common entry (a per-point map of two-byte index and at most four values) is
+    // decoded straight from the bytes after one size check.
+    const uint32_t given = std::min<uint32_t>(map.dimension, 4);
+    const bool simple = !perPolygon && map.dimension == given && map.kind == LWVertexMap::KIND_TXUV;
+    while (simple) {
+        const uint8_t* raw = d.Peek(2 + 4ull * given);
+        if (!raw || raw[0] == 0xFF) break;
+        const uint32_t point = (static_cast<uint32_t>(raw[0]) << 8) | raw[1];
+        d.Skip(2 + 4ull * given);
+        if (point >= pointCount) {
+            ++badPoints;
+            continue;
+        }
+        map.points.push_back(point);
+        map.values.push_back(given > 0 ? BigEndianFloat(raw + 2) : 0.0f);
+        map.values.push_back(given > 1 ? BigEndianFloat(raw + 6) : 0.0f);
+    }
     while (!d.AtEnd()) {
         const uint32_t point = d.VX();
         const uint32_t polygon = perPolygon ? d.VX() + m_polygonBase : 0;
         // The file's dimension sets the entry size whatever the type; missing values
         // take the kind's defaults and extra ones are skipped.
-        for (uint32_t i = 0; i < 4; ++i) values[i] = i < map.dimension ? d.F4() : 0.0f;
+        if (const uint8_t* raw = d.Peek(4ull * given)) {
+            for (uint32_t i = 0; i < given; ++i) values[i] = BigEndianFloat(raw + 4 * i);
+            d.Skip(4ull * given);
+        } else {
+            for (uint32_t i = 0; i < given; ++i) values[i] = d.F4();
+        }
+        for (uint32_t i = given; i < 4; ++i) values[i] = 0.0f;
         if (map.dimension > 4) d.Skip(4ull * (map.dimension - 4));
         if (d.Overrun()) break;
         if (point >= pointCount) {
@@ -268,7 +303,7 @@ void LWObjectReader::ReadVertexMap(LWChunk& chunk, bool perPolygon) {
             default:
                 break;
         }
-        map.values.insert(map.values.end(), values, values + map.components);
+        for (uint32_t i = 0; i < map.components; ++i) map.values.push_back(values[i]);
     }
     const std::string what = LWIDText(chunk.id) + " \"" + map.name + "\"";
     if (badPoints)
@@ -290,25 +325,47 @@ void LWObjectReader::ReadPolygons(LWChunk& chunk) {
     // to its own polygons, which start here.
     m_polygonBase = layer->PolygonCount();
     const uint32_t pointCount = layer->PointCount();
+    // Every index takes at least two bytes; most polygons are triangles and quads.
+    layer->polygonVertices.reserve(layer->polygonVertices.size() + d.Remaining() / 2);
+    layer->polygons.reserve(layer->polygons.size() + d.Remaining() / 8);
     uint64_t badPolygons = 0;
     uint32_t indices[1024];
     while (!d.AtEnd()) {
         const uint16_t word = d.U2();
         const uint32_t count = word & 0x03FFu;
         bool valid = true;
-        for (uint32_t i = 0; i < count; ++i) {
-            indices[i] = d.VX();
-            if (indices[i] >= pointCount) valid = false;
+        if (const uint8_t* raw = d.Peek(4ull * count)) {
+            // Room for the widest encoding: decode without a check per index.
+            const uint8_t* at = raw;
+            for (uint32_t i = 0; i < count; ++i) {
+                if (at[0] == 0xFF) {
+                    indices[i] =
+                        (static_cast<uint32_t>(at[1]) << 16) | (static_cast<uint32_t>(at[2]) << 8) | at[3];
+                    at += 4;
+                } else {
+                    indices[i] = (static_cast<uint32_t>(at[0]) << 8) | at[1];
+                    at += 2;
+                }
+                valid = valid && indices[i] < pointCount;
+            }
+            d.Skip(static_cast<uint64_t>(at - raw));
+        } else {
+            for (uint32_t i = 0; i < count; ++i) {
+                indices[i] = d.VX();
+                if (indices[i] >= pointCount) valid = false;
+            }
         }
         if (d.Overrun()) break;
         LWPolygon polygon;
-        polygon.type = type;
-        polygon.flags = static_cast<uint16_t>(word >> 10);
+        polygon.type = type == LWID("FACE")
+                           ? LWPolygon::TYPE_FACE
+                           : (type == LWID("CURV") ? LWPolygon::TYPE_CURVE : LWPolygon::TYPE_PATCH);
+        polygon.flags = static_cast<uint8_t>(word >> 10);
         polygon.first = static_cast<uint32_t>(layer->polygonVertices.size());
         // A polygon naming points that do not exist stays in the list without vertices,
         // so that the tags after it still find their polygons.
         if (!valid) ++badPolygons;
-        polygon.count = valid ? count : 0;
+        polygon.count = static_cast<uint16_t>(valid ? count : 0);
         for (uint32_t i = polygon.count; i-- > 0;) layer->polygonVertices.push_back(indices[i]);
         layer->polygons.push_back(polygon);
     }

@@ -40,9 +40,30 @@ bool IsObjectFile(const std::string& name) {
 }
 
 // Drawn geometry must be usable as it is: indices inside the vertices, finite data, unit
-// normals, and one triangle per fan step of every drawable polygon.
+// normals, and one triangle per fan step of every drawable polygon. Each vertex carries its
+// corner's point and the normal the corner-by-corner definition gives (the preparation
+// takes shortcuts for smooth points).
 void CheckGeometry(const LWObject& object, const std::string& name) {
     for (const auto& layer : object.layers) {
+        const std::vector<float> cosines = layer->SmoothingCosines();
+        for (const LWSurfaceGeometry& g : layer->geometry) {
+            ElementList& list = *g.list;
+            const float* positions = list.GetVertexData(VERTEX_DATA_POSITION);
+            const float* normals = list.GetVertexData(VERTEX_DATA_NORMAL);
+            for (uint32_t v = 0; v < list.GetVertexCount(); ++v) {
+                const uint32_t corner = g.vertexCorners[v];
+                const uint32_t polygon = layer->PolygonOfCorner(corner);
+                ASSERT_EQ(layer->polygons[polygon].surface, static_cast<int32_t>(g.surface)) << name;
+                const float* point = layer->Point(layer->polygonVertices[corner]);
+                float expected[3];
+                layer->CornerNormal(layer->polygonNormals.data(), cosines, polygon,
+                                    corner - layer->polygons[polygon].first, expected);
+                for (int a = 0; a < 3; ++a) {
+                    ASSERT_EQ(positions[v * 3 + a], point[a]) << name;
+                    ASSERT_NEAR(normals[v * 3 + a], expected[a], 1e-5f) << name << " vertex " << v;
+                }
+            }
+        }
         size_t expectedTriangles = 0, triangles = 0;
         for (const LWPolygon& polygon : layer->polygons) {
             if (polygon.count >= 3 && polygon.surface >= 0) expectedTriangles += polygon.count - 2;
