@@ -111,6 +111,11 @@ std::unique_ptr<LWObject> LWObjectReader::Read(const uint8_t* data, uint64_t siz
         LogMessage(LOG_ERROR, "LWO2 file format tag not found in the file: ", name);
         return nullptr;
     }
+    if (formEnd < 12) {
+        // Too small even for its own type: there is nothing inside to read.
+        Warn("the FORM size is smaller than its type; the file holds nothing.");
+        formEnd = 12;
+    }
     if (formEnd > size) {
         Warn("the FORM size runs past the end of the file; reading the " + std::to_string(size) +
              " bytes there are.");

@@ -229,6 +229,13 @@ TEST(LWObjectReaderTest, FilesThatAreNotLWO2OrBreakTheirChunksAreRefused) {
     EXPECT_FALSE(Read(LWForm(LWBytes().Chunk("SURF", surf)), "e.lwo"));
     EXPECT_TRUE(log.Contains("ERROR: Loading LWObject failed: e.lwo: sub-chunk \"COLR\""));
 
+    // A FORM size too small for its own type holds nothing (and is not read backwards).
+    LWBytes tiny;
+    tiny.Id("FORM").U4(0).Id("LWO2").Chunk("LAYR", Layer());
+    auto empty = Read(tiny, "g.lwo");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->layers.empty());
+
     // A FORM size beyond the file is clamped to the file.
     LWBytes clamped = CubeFile(0);
     clamped.b[7] += 100;
