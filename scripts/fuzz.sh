@@ -4,6 +4,7 @@
 # crashing input is kept under build-fuzz/artifacts/.
 #
 # Usage: scripts/fuzz.sh [seconds per target, default 60]
+# TARGETS="lwo lws" limits the run to those targets (one fuzzing process each, in turn).
 set -euo pipefail
 
 seconds="${1:-60}"
@@ -33,9 +34,22 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 for binary in "${targets[@]}"; do
     name="$(basename "$binary" _fuzz)"
+    if [ -n "${TARGETS:-}" ] && [[ " $TARGETS " != *" $name "* ]]; then
+        continue
+    fi
     scratch="$(mktemp -d)"
     if [ -d "$root/fuzz/corpus/$name" ]; then
         cp -r "$root/fuzz/corpus/$name/." "$scratch/"
+    fi
+    # Seed folders outside the repository (fuzz/<name>.seeds), flattened into the scratch copy.
+    if [ -f "$root/fuzz/$name.seeds" ]; then
+        while IFS= read -r dir; do
+            case "$dir" in '' | '#'*) continue ;; esac
+            [ -d "$dir" ] || continue
+            find "$dir" -type f -size -1024k | while IFS= read -r file; do
+                cp "$file" "$scratch/seed_$(printf '%s' "$file" | md5sum | cut -c1-12)"
+            done
+        done <"$root/fuzz/$name.seeds"
     fi
     options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -print_final_stats=1
              -artifact_prefix="$build/artifacts/$name-")
