@@ -85,6 +85,7 @@ void CloseLogSinks() {
     if (g_debugLog && g_debugLog != g_console) std::fflush(g_debugLog);
 }
 
+FILE* GetConsoleLogSink() { return g_console; }
 FILE* GetDebugLogSink() { return g_debugLog; }
 
 void LogDebugRaw(const char* text) {

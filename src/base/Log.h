@@ -33,6 +33,7 @@ void LogMessage(int level, const char* text, double value);
 // Either sink may be null. When both are the same stream a message is written once.
 void SetLogSinks(FILE* console, FILE* debugLog);
 void CloseLogSinks();
+FILE* GetConsoleLogSink();
 FILE* GetDebugLogSink();
 
 // Formats a float the way LogMessage does ("%g"-like, six significant digits).

@@ -14,17 +14,10 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool LoadFrame(const std::string& path, Bitmap* bitmap) {
     const std::string bytes = ReadFile(path);
-    return !bytes.empty() &&
-           bitmap->LoadPNG(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()), false);
+    return !bytes.empty() && bitmap->LoadPNG(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                             static_cast<uint32_t>(bytes.size()), false);
 }
 
 std::string FramePath(const std::string& dir, int index) {
@@ -67,7 +60,8 @@ void WriteSine(const std::string& path, double seconds, double amplitude) {
     const int frames = static_cast<int>(seconds * 44100);
     std::vector<float> data(static_cast<size_t>(frames) * 2);
     for (int i = 0; i < frames; ++i) {
-        data[2 * i] = data[2 * i + 1] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * 441.0 * i / 44100.0));
+        data[2 * i] = data[2 * i + 1] =
+            static_cast<float>(amplitude * std::sin(2.0 * M_PI * 441.0 * i / 44100.0));
     }
     sf_writef_float(file, data.data(), frames);
     sf_close(file);
@@ -127,9 +121,9 @@ TEST(CaptureE2E, TheShowPlaysToTheEndAndPlaysTheSameFromItsDataFile) {
     const std::string data = std::string(TATAMIX_SOURCE_DIR) + "/data";
     TempDir dir;
     const double fps = 2.0;
-    ProcessResult fromDirectory =
-        RunProcess({TatamixBinary(), "-d", data, "-g", "show.dat", "-capture", "a", "-fps", "2", "-res", "320x180", "-seed", "3"},
-                   dir.Path(), 600);
+    ProcessResult fromDirectory = RunProcess({TatamixBinary(), "-d", data, "-g", "show.dat", "-capture", "a",
+                                              "-fps", "2", "-res", "320x180", "-seed", "3"},
+                                             dir.Path(), 600);
     ASSERT_EQ(fromDirectory.exitCode, 0) << fromDirectory.output;
     EXPECT_NE(fromDirectory.output.find("* Script ended."), std::string::npos);
     EXPECT_NE(fromDirectory.output.find("* Generating data file.."), std::string::npos);
@@ -171,9 +165,9 @@ TEST(CaptureE2E, TheShowPlaysToTheEndAndPlaysTheSameFromItsDataFile) {
     EXPECT_GT(rms, 0.05) << "the soundtrack is too quiet";
 
     // The packed show plays the same.
-    ProcessResult fromFile =
-        RunProcess({TatamixBinary(), "-f", "show.dat", "-capture", "b", "-fps", "2", "-res", "320x180", "-seed", "3"},
-                   dir.Path(), 600);
+    ProcessResult fromFile = RunProcess(
+        {TatamixBinary(), "-f", "show.dat", "-capture", "b", "-fps", "2", "-res", "320x180", "-seed", "3"},
+        dir.Path(), 600);
     ASSERT_EQ(fromFile.exitCode, 0) << fromFile.output;
     EXPECT_NE(fromFile.output.find("  Loading from data file: show.dat"), std::string::npos);
     ASSERT_EQ(CountFrames(dir.Path() + "/b"), frames);

@@ -11,13 +11,6 @@ namespace {
 
 const char* const kSmallWindow = "320x180";
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(ProgramE2E, PlaysToTheEndAndShutsDownInOrder) {
     ShowDirectory show("<demo end=\"1.0\"><part start=\"0\" end=\"+0.5\"/></demo>");
     ProcessResult r = show.Run({"-debug", "-res", kSmallWindow});

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "io/Bitmap.h"
-#include "io/IoTestUtil.h"
+#include "support/Files.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 #include "support/ImageEncoding.h"
 #include "io/Loader.h"
 
@@ -176,8 +178,8 @@ TEST(BitmapTest, LoadChoosesDecoderByExactExtension) {
     const std::string dir = temp.Path() + "/";
     const std::vector<uint8_t> png = EncodePng(1, 1, PNG_COLOR_TYPE_GRAY, 8, {42});
     const std::vector<uint8_t> jpeg = EncodeJpeg(8, 8, 1, std::vector<uint8_t>(64, 42));
-    for (const char* name : {"a.png", "a.PNG", "a.Png", "a.pNg", "a", "x.y.tga"}) WriteBytes(dir + name, png);
-    for (const char* name : {"b.jpg", "b.JPEG", "b.Jpg", "b.jPG"}) WriteBytes(dir + name, jpeg);
+    for (const char* name : {"a.png", "a.PNG", "a.Png", "a.pNg", "a", "x.y.tga"}) WriteFile(dir + name, png);
+    for (const char* name : {"b.jpg", "b.JPEG", "b.Jpg", "b.jPG"}) WriteFile(dir + name, jpeg);
     Loader loader;
     loader.LoadFromDataDirectory(dir);
     LogCapture log(LogCapture::kAllLevels);

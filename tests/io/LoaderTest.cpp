@@ -4,8 +4,10 @@
 
 #include <cstring>
 
-#include "io/IoTestUtil.h"
 #include "io/Loader.h"
+#include "support/Files.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -61,7 +63,7 @@ TEST(LoaderTest, ReadsHandWrittenDataFile) {
     builder.Add("a.bin", std::string("\0\x01\xff", 3));
     builder.Add("shaders/b.txt", "second copy");
     builder.Add("empty", "");
-    WriteBytes(dir + "demo.dat", builder.Finish());
+    WriteFile(dir + "demo.dat", builder.Finish());
 
     LogCapture log(LogCapture::kAllLevels);
     Loader loader;
@@ -95,7 +97,7 @@ TEST(LoaderTest, ReadsHandWrittenDataFile) {
 TEST(LoaderTest, EmptyIndexIsValid) {
     TempDir temp;
     const std::string dir = temp.Path() + "/";
-    WriteBytes(dir + "empty.dat", DataFileBuilder().Finish());
+    WriteFile(dir + "empty.dat", DataFileBuilder().Finish());
     LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     ASSERT_TRUE(loader.LoadFromDataFile(dir + "empty.dat"));
@@ -109,11 +111,11 @@ TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
     const std::string dir = temp.Path() + "/";
     const std::string data = dir + "data/";
     ASSERT_TRUE(Loader::CreatePath(data + "a/"));
-    WriteText(data + "z.txt", "zz");
-    WriteText(data + "a/b.bin", "BBBB");
-    WriteText(data + "a/b.bin.old", "old");
-    WriteText(data + "\xC3\xA4.txt", "umlaut");
-    WriteText(data + "empty.dat", "");
+    WriteFile(data + "z.txt", "zz");
+    WriteFile(data + "a/b.bin", "BBBB");
+    WriteFile(data + "a/b.bin.old", "old");
+    WriteFile(data + "\xC3\xA4.txt", "umlaut");
+    WriteFile(data + "empty.dat", "");
 
     LogCapture log(LogCapture::kAllLevels);
     Loader loader;
@@ -179,7 +181,7 @@ TEST(LoaderTest, GeneratedFileHasTheDocumentedLayout) {
 TEST(LoaderTest, DirectoryModeFailures) {
     TempDir temp;
     const std::string dir = temp.Path() + "/";
-    WriteText(dir + "present.txt", "here");
+    WriteFile(dir + "present.txt", "here");
     ASSERT_TRUE(Loader::CreatePath(dir + "sub/"));
     LogCapture log(LogCapture::kAllLevels);
     Loader loader;
@@ -215,7 +217,7 @@ TEST(LoaderTest, DirectoryModeFailures) {
 TEST(LoaderTest, GenerateAndExtractRefuseTheWrongMode) {
     TempDir temp;
     const std::string dir = temp.Path() + "/";
-    WriteBytes(dir + "demo.dat", DataFileBuilder().Finish());
+    WriteFile(dir + "demo.dat", DataFileBuilder().Finish());
     LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     EXPECT_FALSE(loader.ExtractDataFile(dir + "out/"));
@@ -255,7 +257,7 @@ TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
     cases.push_back(patched(indexOffset + 13, 0xffffffff));  // offset + size wraps in 32 bits
 
     for (size_t i = 0; i < cases.size(); ++i) {
-        WriteBytes(dir + "bad.dat", cases[i]);
+        WriteFile(dir + "bad.dat", cases[i]);
         LogCapture log(LogCapture::kAllLevels);
         Loader loader;
         EXPECT_FALSE(loader.LoadFromDataFile(dir + "bad.dat")) << "case " << i;
@@ -266,7 +268,7 @@ TEST(LoaderTest, LyingIndexIsRefusedWithoutAllocating) {
     // A valid file that shrinks after its index was read: the item read fails cleanly.
     DataFileBuilder large;
     large.Add("a.txt", std::string(100000, 'x'));  // beyond any stdio buffer
-    WriteBytes(dir + "shrink.dat", large.Finish());
+    WriteFile(dir + "shrink.dat", large.Finish());
     LogCapture log(LogCapture::kAllLevels);
     Loader loader;
     ASSERT_TRUE(loader.LoadFromDataFile(dir + "shrink.dat"));
@@ -286,7 +288,7 @@ TEST(LoaderTest, ExtractsNestedTreeAndStaysInsideTarget) {
     builder.Add(dir + "absolute.txt", "bad");
     builder.Add("models\\..\\..\\escaped3.txt", "bad");
     builder.Add("empty.bin", "");
-    WriteBytes(dir + "demo.dat", builder.Finish());
+    WriteFile(dir + "demo.dat", builder.Finish());
     ASSERT_TRUE(Loader::CreatePath(dir + "out/models/"));  // an existing level is accepted
 
     LogCapture log(LogCapture::kAllLevels);
@@ -320,7 +322,7 @@ TEST(LoaderTest, CreatePathLevels) {
     struct stat st;
     EXPECT_EQ(stat((dir + "x/y\\z").c_str(), &st), 0);
     EXPECT_TRUE(Loader::CreatePath(dir + "x/y"));  // already there
-    WriteText(dir + "file", "f");
+    WriteFile(dir + "file", "f");
     EXPECT_FALSE(Loader::CreatePath(dir + "file/sub/"));
     EXPECT_TRUE(log.Has("ERROR: Creating path node failed: " + dir + "file/sub"));
 }

@@ -6,8 +6,8 @@
 #include "base/Log.h"
 
 // Routes the log into temporary files while alive and reads back what the sinks received.
-// Afterwards the console goes to stderr (where death tests look for fatal messages) and the
-// debug log is off.
+// Afterwards the sinks it found are back, so captures nest and a failed assertion cannot
+// leave the log pointing at a closed file.
 class LogCapture {
 public:
     enum Sinks {
@@ -17,12 +17,14 @@ public:
     };
 
     explicit LogCapture(Sinks sinks = kConsole)
-        : m_console(sinks != kAllLevels ? std::tmpfile() : nullptr),
+        : m_previousConsole(GetConsoleLogSink()),
+          m_previousDebug(GetDebugLogSink()),
+          m_console(sinks != kAllLevels ? std::tmpfile() : nullptr),
           m_debug(sinks != kConsole ? std::tmpfile() : nullptr) {
         SetLogSinks(m_console, m_debug);
     }
     ~LogCapture() {
-        SetLogSinks(stderr, nullptr);
+        SetLogSinks(m_previousConsole, m_previousDebug);
         if (m_console) std::fclose(m_console);
         if (m_debug) std::fclose(m_debug);
     }
@@ -56,6 +58,8 @@ private:
         return text;
     }
 
+    FILE* m_previousConsole;
+    FILE* m_previousDebug;
     FILE* m_console;
     FILE* m_debug;
 };

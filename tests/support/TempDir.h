@@ -3,24 +3,32 @@
 #include <ftw.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
-// A fresh directory below /tmp, removed with everything in it when the object goes.
-// Path() has no trailing slash.
+#include "support/Files.h"
+
+// A fresh directory below $TMPDIR (or /tmp), removed with everything in it when the object
+// goes, or at exit when the process ends without unwinding (a death test's child calls exit()
+// with the directory still alive). Path() has no trailing slash.
 class TempDir {
 public:
     TempDir() {
-        char pattern[] = "/tmp/tatamix_testXXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_path = made ? made : "/tmp";
+        std::string pattern = TempRoot() + "/tatamix_testXXXXXX";
+        if (!mkdtemp(&pattern[0])) {
+            std::perror(pattern.c_str());
+            std::abort();
+        }
+        m_path = pattern;
+        Register(this);
     }
     ~TempDir() {
-        // Leftovers in /tmp are harmless, so failures are ignored.
-        if (m_path != "/tmp") nftw(m_path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+        Unregister(this);
+        Remove();
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -32,21 +40,51 @@ public:
     void Write(const std::string& relativePath, const std::string& content) const {
         const std::string full = m_path + "/" + relativePath;
         MakeParents(full);
-        std::ofstream out(full, std::ios::binary);
-        out << content;
+        WriteFile(full, content);
     }
-    std::string Read(const std::string& relativePath) const {
-        std::ifstream in(m_path + "/" + relativePath, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string Read(const std::string& relativePath) const { return ReadFile(m_path + "/" + relativePath); }
     bool Exists(const std::string& relativePath) const {
         struct stat st;
-        return stat((m_path + "/" + relativePath).c_str(), &st) == 0;
+        return lstat((m_path + "/" + relativePath).c_str(), &st) == 0;
+    }
+
+    static std::string TempRoot() {
+        const char* root = std::getenv("TMPDIR");
+        return root && *root ? root : "/tmp";
     }
 
 private:
+    struct Live {
+        std::vector<TempDir*> dirs;
+        bool hooked = false;
+    };
+    static Live& Registry() {
+        static Live live;
+        return live;
+    }
+    static void Register(TempDir* dir) {
+        Live& live = Registry();
+        live.dirs.push_back(dir);
+        if (!live.hooked) {
+            live.hooked = true;
+            std::atexit(RemoveAllAtExit);
+        }
+    }
+    static void Unregister(TempDir* dir) {
+        std::vector<TempDir*>& dirs = Registry().dirs;
+        dirs.erase(std::remove(dirs.begin(), dirs.end(), dir), dirs.end());
+    }
+    static void RemoveAllAtExit() {
+        // A forked child sees its parent's directories too; only their maker removes them.
+        for (TempDir* dir : Registry().dirs) {
+            if (dir->m_owner == getpid()) dir->Remove();
+        }
+    }
+    void Remove() {
+        // Leftovers are harmless, so failures are ignored.
+        if (!m_path.empty()) nftw(m_path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+        m_path.clear();
+    }
     static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
         std::remove(path);
         return 0;
@@ -58,4 +96,5 @@ private:
     }
 
     std::string m_path;
+    pid_t m_owner = getpid();
 };
