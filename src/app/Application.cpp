@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -91,10 +93,11 @@ void onexitCallback() {
     }
     LogMessage(LOG_INFO, "* Destroying user interface..");
     DestroyUserInterface();
+    bool packingFailed = false;
     if (Loader* loader = GetLoader()) {
         if (!g_options.dataSourceIsFile && g_options.generateDataFile) {
             LogMessage(LOG_INFO, "* Generating data file..");
-            loader->GenerateDataFile(g_options.generateFileName);
+            packingFailed = !loader->GenerateDataFile(g_options.generateFileName);
         }
         LogMessage(LOG_INFO, "* Destroying loader..");
         loader->Close();
@@ -110,6 +113,12 @@ void onexitCallback() {
         std::fclose(g_debugLogFile);
         g_debugLogFile = nullptr;
     }
+    // The show ran, but the file asked for was not written: say so in the exit status.
+    // (exit() may not be called again from an exit handler.)
+    if (packingFailed) {
+        std::fflush(nullptr);
+        _exit(1);
+    }
 }
 
 int RunApplication(int argc, char** argv) {
@@ -124,6 +133,15 @@ int RunApplication(int argc, char** argv) {
         return parsed.exitCode;
     }
     ApplyDataSourceDefault(g_options);
+    // Packing into the script would destroy it while the show reads it; the other inputs are
+    // only known at the end, where the loader checks them again.
+    if (g_options.generateDataFile && !g_options.dataSourceIsFile &&
+        Loader::IsSameFile(g_options.generateFileName, g_options.dataDirectory + "script.xml")) {
+        LogMessage(LOG_ERROR, "Loader: Data file target is one of the files it would pack: ",
+                   g_options.generateFileName);
+        CloseLogSinks();
+        return -1;
+    }
     std::atexit(onexitCallback);
 
     InitLoader();

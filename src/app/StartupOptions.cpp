@@ -1,5 +1,8 @@
 #include "app/StartupOptions.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,8 +119,9 @@ void ApplyDataSourceDefault(StartupOptions& o) {
     o.dataDirectory = "data/";
     o.dataFile = "demo.dat";
     o.dataSourceIsFile = false;
-    if (FILE* probe = std::fopen("demo.dat", "rb")) {
-        std::fclose(probe);
+    // stat, not fopen: opening a FIFO of that name would wait for a writer.
+    struct stat st;
+    if (stat("demo.dat", &st) == 0 && S_ISREG(st.st_mode) && access("demo.dat", R_OK) == 0) {
         o.dataSourceIsFile = true;
     }
 }

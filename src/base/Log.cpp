@@ -1,8 +1,14 @@
 #include "base/Log.h"
 
+#include <algorithm>
+#include <cstring>
 #include <sstream>
+#include <string>
 
 namespace {
+
+// Longer lines are cut: a huge value from a script must not turn one message into megabytes.
+constexpr size_t kMaxLineLength = 4096;
 
 FILE* g_console = nullptr;
 FILE* g_debugLog = nullptr;
@@ -15,6 +21,15 @@ const char* Prefix(int level) {
 
 void WriteLine(int level, const char* text, const char* value) {
     const char* prefix = Prefix(level);
+    std::string cut;
+    const size_t length = std::strlen(text) + (value ? std::strlen(value) : 0);
+    if (length > kMaxLineLength) {
+        cut.assign(text, std::min(std::strlen(text), kMaxLineLength));
+        if (value) cut.append(value, kMaxLineLength - cut.size());
+        cut += "... (" + std::to_string(length) + " characters)";
+        text = cut.c_str();
+        value = nullptr;
+    }
     if (g_console && level >= LOG_INFO) {
         std::fputs(prefix, g_console);
         std::fputs(text, g_console);

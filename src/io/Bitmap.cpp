@@ -19,9 +19,18 @@ namespace {
 constexpr uint32_t kMaxSide = 16384;
 constexpr uint64_t kMaxBytes = 256ull * 1024 * 1024;
 constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+// Deflate expands a byte of compressed data into at most 1032 bytes; a PNG whose remaining
+// bytes could not possibly hold its claimed rows is refused before any pixel is allocated.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 std::unique_ptr<uint8_t[]> AllocatePixels(uint64_t bytes) {
     return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]());
+}
+
+// For buffers that the decoder fills completely: not zeroed, so memory is only paid for as
+// rows really arrive.
+std::unique_ptr<uint8_t[]> AllocateUninitialised(uint64_t bytes) {
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]);
 }
 
 // trunc((0.3 R + 0.59 G + 0.11 B) / 255 * 255), in integers so that white stays 255.
@@ -64,6 +73,26 @@ bool PngReadRows(png_structp png, png_bytepp rows) {
     return true;
 }
 
+bool PngReadRow(png_structp png, png_bytep row) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_row(png, row, nullptr);
+    return true;
+}
+
+void ConvertPngRow(const uint8_t* in, uint8_t* out, uint32_t width, uint32_t channels, uint32_t step,
+                   bool alphaFromLuminance) {
+    for (uint32_t x = 0; x < width; ++x, in += channels, out += step) {
+        if (channels < 3) {
+            out[0] = in[0];
+            continue;
+        }
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+        if (step == 4) out[3] = alphaFromLuminance || channels == 3 ? Luminance(in[0], in[1], in[2]) : in[3];
+    }
+}
+
 struct PngReader {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -82,8 +111,22 @@ struct JpegErrorManager {
 }
 
 void JpegEmitMessage(j_common_ptr cinfo, int level) {
-    // A stream that ends early would be padded with grey; treat it as the error it is.
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JpegErrorExit(cinfo);
+    // libjpeg only warns about corrupt data and goes on with grey or garbage in its place
+    // (a stream that ends early, an end marker inside the scan, a bad code): treat each of
+    // those as the error it is. Harmless warnings (unknown JFIF version ...) pass.
+    if (level >= 0) return;
+    switch (cinfo->err->msg_code) {
+        case JWRN_BOGUS_PROGRESSION:
+        case JWRN_EXTRANEOUS_DATA:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_JPEG_EOF:
+        case JWRN_MUST_RESYNC:
+        case JWRN_NOT_SEQUENTIAL:
+            JpegErrorExit(cinfo);
+        default:
+            break;
+    }
 }
 
 void JpegOutputMessage(j_common_ptr) {}
@@ -333,41 +376,41 @@ bool Bitmap::LoadPNG(const uint8_t* data, uint32_t size, bool alphaFromLuminance
         return false;
     }
     const size_t rowBytes = png_get_rowbytes(reader.png, reader.info);
-    std::unique_ptr<uint8_t[]> rowData = AllocatePixels(static_cast<uint64_t>(rowBytes) * height);
-    std::unique_ptr<uint8_t[]> pixels =
-        AllocatePixels(static_cast<uint64_t>(width) * height * (bitsPerPixel / 8));
-    std::vector<png_bytep> rows(height);
-    if (!rowData || !pixels || rowBytes < static_cast<uint64_t>(width) * channels) {
-        LogMessage(LOG_ERROR, "Bitmap: Error reading PNG image.");
-        return false;
-    }
-    for (uint32_t y = 0; y < height; ++y) rows[y] = rowData.get() + static_cast<size_t>(y) * rowBytes;
-    if (!PngReadRows(reader.png, rows.data())) {
-        LogMessage(LOG_ERROR, "Bitmap: Error reading PNG image.");
+    const bool interlaced = png_get_interlace_type(reader.png, reader.info) != PNG_INTERLACE_NONE;
+    const uint64_t rawBytes = (static_cast<uint64_t>(rowBytes) + 1) * height;
+    if (static_cast<uint64_t>(size - source.cursor) * kMaxDeflateRatio < rawBytes) {
+        LogMessage(LOG_ERROR, "Bitmap: PNG data too short for its image size: ",
+                   std::to_string(width) + "x" + std::to_string(height));
         return false;
     }
     const uint32_t step = bitsPerPixel / 8;
-    uint8_t* out = pixels.get();
-    for (uint32_t y = 0; y < height; ++y) {
-        const uint8_t* in = rows[y];
-        for (uint32_t x = 0; x < width; ++x, in += channels, out += step) {
-            switch (channels) {
-                case 1:
-                case 2:
-                    out[0] = in[0];
-                    break;
-                case 3:
-                case 4:
-                    out[0] = in[0];
-                    out[1] = in[1];
-                    out[2] = in[2];
-                    if (step == 4)
-                        out[3] = alphaFromLuminance || channels == 3 ? Luminance(in[0], in[1], in[2]) : in[3];
-                    break;
-                default:
-                    break;
-            }
+    const uint64_t outStride = static_cast<uint64_t>(width) * step;
+    std::unique_ptr<uint8_t[]> pixels = AllocateUninitialised(outStride * height);
+    // Interlaced images arrive in passes over the whole image; others row by row.
+    std::unique_ptr<uint8_t[]> rowData = AllocateUninitialised(interlaced ? rawBytes : rowBytes);
+    if (!rowData || !pixels || rowBytes < static_cast<uint64_t>(width) * channels || channels < 1 ||
+        channels > 4) {
+        LogMessage(LOG_ERROR, "Bitmap: Error reading PNG image.");
+        return false;
+    }
+    bool ok = true;
+    if (interlaced) {
+        std::vector<png_bytep> rows(height);
+        for (uint32_t y = 0; y < height; ++y) rows[y] = rowData.get() + static_cast<size_t>(y) * rowBytes;
+        ok = PngReadRows(reader.png, rows.data());
+        for (uint32_t y = 0; ok && y < height; ++y)
+            ConvertPngRow(rows[y], pixels.get() + y * outStride, width, channels, step, alphaFromLuminance);
+    } else {
+        for (uint32_t y = 0; ok && y < height; ++y) {
+            ok = PngReadRow(reader.png, rowData.get());
+            if (ok)
+                ConvertPngRow(rowData.get(), pixels.get() + y * outStride, width, channels, step,
+                              alphaFromLuminance);
         }
+    }
+    if (!ok) {
+        LogMessage(LOG_ERROR, "Bitmap: Error reading PNG image.");
+        return false;
     }
     ReplacePixels(std::move(pixels), width, height, bitsPerPixel);
     return true;

@@ -1,7 +1,9 @@
 #include "io/Loader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <new>
@@ -23,13 +25,28 @@ struct FileCloser {
     }
 };
 
-// Length of an open regular file; false for directories and other non-files, whose
-// reported length means nothing.
-bool RegularFileLength(FILE* file, uint64_t& length) {
+// Opens a regular file for reading; null for directories, FIFOs, devices and other non-files,
+// whose reported length means nothing and whose open may wait for ever (a FIFO without a
+// writer). The open itself does not block: the kind is checked before anything is read.
+FILE* OpenRegularFile(const std::string& path, uint64_t* length) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
     struct stat st;
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    length = static_cast<uint64_t>(st.st_size);
-    return true;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
+    if (length) *length = static_cast<uint64_t>(st.st_size);
+    return file;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool ReadU32(FILE* file, uint32_t& value) {
@@ -40,10 +57,10 @@ bool ReadU32(FILE* file, uint32_t& value) {
     return true;
 }
 
-void WriteU32(FILE* file, uint32_t value) {
+bool WriteU32(FILE* file, uint32_t value) {
     const uint8_t b[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                           static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-    std::fwrite(b, 1, 4, file);
+    return std::fwrite(b, 1, 4, file) == 4;
 }
 
 bool SeekTo(FILE* file, uint64_t offset) {
@@ -108,12 +125,8 @@ bool Loader::LoadFromDataFile(const std::string& path) {
     Close();
     // A failed switch leaves directory mode, never data-file mode without a file.
     m_dataFileMode = false;
-    m_dataFile = std::fopen(path.c_str(), "rb");
     uint64_t length = 0;
-    if (m_dataFile && !RegularFileLength(m_dataFile, length)) {
-        std::fclose(m_dataFile);
-        m_dataFile = nullptr;
-    }
+    m_dataFile = OpenRegularFile(path, &length);
     if (!m_dataFile) {
         LogMessage(LOG_ERROR, "Loader: Opening data file failed: ", path);
         return false;
@@ -199,9 +212,9 @@ std::unique_ptr<uint8_t[]> Loader::LoadFromIndex(const std::string& name, uint32
 
 std::unique_ptr<uint8_t[]> Loader::LoadFromDirectory(const std::string& name, uint32_t& size) {
     const std::string path = m_dataDirectory + name;
-    FileCloser in{std::fopen(path.c_str(), "rb")};
     uint64_t length = 0;
-    if (!in.file || !RegularFileLength(in.file, length)) {
+    FileCloser in{OpenRegularFile(path, &length)};
+    if (!in.file) {
         LogMessage(LOG_ERROR, "Loader: Opening file failed: ", path);
         return nullptr;
     }
@@ -222,19 +235,64 @@ bool Loader::GenerateDataFile(const std::string& outPath) {
         LogMessage(LOG_WARNING, "Loader: Data file can only be generated from data directory mode.");
         return false;
     }
-    LogMessage(LOG_TRACE, "Opening data file for writing: ", outPath);
-    FileCloser out{std::fopen(outPath.c_str(), "wb")};
-    if (!out.file) {
-        LogMessage(LOG_ERROR, "Loader: Opening data file for writing failed: ", outPath);
+    if (IsLoadedFile(outPath)) {
+        LogMessage(LOG_ERROR, "Loader: Data file target is one of the files it would pack: ", outPath);
         return false;
     }
+    // Written under a temporary name beside the target and renamed at the end: a failed run
+    // never leaves a half-written file, and an existing target stays intact until then.
+    std::string temporaryPath = outPath + ".XXXXXX";
+    const int fd = mkstemp(&temporaryPath[0]);
+    if (fd >= 0) {
+        // mkstemp makes the file private; the data file gets the usual permissions.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    FileCloser out{fd >= 0 ? fdopen(fd, "wb") : nullptr};
+    if (!out.file) {
+        if (fd >= 0) close(fd);
+        LogMessage(LOG_ERROR, "Loader: Opening data file for writing failed: ", outPath);
+        if (fd >= 0) std::remove(temporaryPath.c_str());
+        return false;
+    }
+    LogMessage(LOG_TRACE, "Opening data file for writing: ", outPath);
+    bool ok = WriteDataFile(out.file, outPath);
+    ok = std::fclose(out.file) == 0 && ok;
+    out.file = nullptr;
+    if (ok && std::rename(temporaryPath.c_str(), outPath.c_str()) != 0) {
+        LogMessage(LOG_ERROR, "Loader: Writing data file failed: ", outPath);
+        ok = false;
+    }
+    if (!ok) {
+        std::remove(temporaryPath.c_str());
+        return false;
+    }
+    LOG_TRACE_FINISHED("Loader", "GenerateDataFile");
+    return true;
+}
+
+bool Loader::IsLoadedFile(const std::string& path) const {
+    for (const std::string& name : m_loadedFiles) {
+        if (IsSameFile(path, m_dataDirectory + name)) return true;
+    }
+    return false;
+}
+
+bool Loader::IsSameFile(const std::string& a, const std::string& b) {
+    struct stat first;
+    struct stat second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && SameFile(first, second);
+}
+
+bool Loader::WriteDataFile(FILE* out, const std::string& outPath) {
     m_index.clear();
     std::vector<uint8_t> chunk(kCopyChunk);
     uint64_t position = 0;
     for (const std::string& name : m_loadedFiles) {
         LogMessage(LOG_TRACE, "Adding file: ", name);
         const std::string path = m_dataDirectory + name;
-        FileCloser in{std::fopen(path.c_str(), "rb")};
+        FileCloser in{OpenRegularFile(path, nullptr)};
         if (!in.file) {
             LogMessage(LOG_ERROR, "Loader: Opening file for reading failed: ", path);
             return false;
@@ -242,28 +300,29 @@ bool Loader::GenerateDataFile(const std::string& outPath) {
         const uint64_t offset = position;
         size_t got;
         while ((got = std::fread(chunk.data(), 1, chunk.size(), in.file)) > 0) {
-            std::fwrite(chunk.data(), 1, got, out.file);
+            if (std::fwrite(chunk.data(), 1, got, out) != got) {
+                LogMessage(LOG_ERROR, "Loader: Writing data file failed: ", outPath);
+                return false;
+            }
             position += got;
-        }
-        // Offsets and sizes are 32-bit; past 4 GiB the index could not describe the items.
-        if (position > UINT32_MAX) {
-            LogMessage(LOG_ERROR, "Loader: Data file too large: ", outPath);
-            return false;
+            // Offsets and sizes are 32-bit; past 4 GiB the index could not describe the items.
+            if (position > UINT32_MAX) {
+                LogMessage(LOG_ERROR, "Loader: Data file too large: ", outPath);
+                return false;
+            }
         }
         AddItem(name, static_cast<uint32_t>(offset), static_cast<uint32_t>(position - offset), 0);
     }
-    WriteU32(out.file, static_cast<uint32_t>(m_index.size()));
+    bool ok = WriteU32(out, static_cast<uint32_t>(m_index.size()));
     for (const auto& entry : m_index) {
         const DataFileItem& item = *entry.second;
-        WriteU32(out.file, static_cast<uint32_t>(item.name.size()));
-        std::fwrite(item.name.data(), 1, item.name.size(), out.file);
-        WriteU32(out.file, item.offset);
-        WriteU32(out.file, item.size);
-        WriteU32(out.file, item.reserved);
+        ok = ok && WriteU32(out, static_cast<uint32_t>(item.name.size())) &&
+             std::fwrite(item.name.data(), 1, item.name.size(), out) == item.name.size() &&
+             WriteU32(out, item.offset) && WriteU32(out, item.size) && WriteU32(out, item.reserved);
     }
-    WriteU32(out.file, static_cast<uint32_t>(position));
-    LOG_TRACE_FINISHED("Loader", "GenerateDataFile");
-    return true;
+    ok = ok && WriteU32(out, static_cast<uint32_t>(position));
+    if (!ok) LogMessage(LOG_ERROR, "Loader: Writing data file failed: ", outPath);
+    return ok;
 }
 
 bool Loader::ExtractDataFile(const std::string& targetDir) {
@@ -273,41 +332,85 @@ bool Loader::ExtractDataFile(const std::string& targetDir) {
         return false;
     }
     LogMessage(LOG_TRACE, "Extracting data file to: ", targetDir);
+    // The target directory itself is the user's choice and may be reached through links;
+    // below it nothing is followed, so no item can write outside it.
+    const int root = CreatePath(targetDir) ? open(targetDir.empty() ? "." : targetDir.c_str(),
+                                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                           : -1;
     for (const auto& entry : m_index) {
         const DataFileItem& item = *entry.second;
         const std::string path = targetDir + item.name;
         LogMessage(LOG_TRACE, "Extracting file: ", path);
-        if (!IsSafeItemName(item.name)) {
+        if (root < 0 || !IsSafeItemName(item.name) || !ExtractItem(item, root, path)) {
             LogMessage(LOG_ERROR, "Extracting file failed: ", path);
-            continue;
         }
-        ExtractItem(item, path);
     }
+    if (root >= 0) close(root);
     LOG_TRACE_FINISHED("Loader", "ExtractDataFile");
     return true;
 }
 
-void Loader::ExtractItem(const DataFileItem& item, const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    const std::string dirPart = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    if (CreatePath(dirPart)) {
-        FileCloser out{std::fopen(path.c_str(), "wb")};
-        if (out.file) {
-            std::vector<uint8_t> chunk(kCopyChunk);
-            uint64_t left = item.size;
-            if (!SeekTo(m_dataFile, item.offset)) left = 0;
-            while (left > 0) {
-                const size_t want = left < chunk.size() ? static_cast<size_t>(left) : chunk.size();
-                const size_t got = std::fread(chunk.data(), 1, want, m_dataFile);
-                std::fwrite(chunk.data(), 1, got, out.file);
-                if (got != want) break;
-                left -= got;
-            }
-            return;
-        }
-        LogMessage(LOG_ERROR, "Loader: Opening data file for writing failed: ", path);
+bool Loader::ExtractItem(const DataFileItem& item, int root, const std::string& path) {
+    FILE* out = OpenForExtraction(root, item.name, path);
+    if (!out) return false;
+    FileCloser closer{out};
+    std::vector<uint8_t> chunk(kCopyChunk);
+    uint64_t left = item.size;
+    if (!SeekTo(m_dataFile, item.offset)) return false;
+    while (left > 0) {
+        const size_t want = left < chunk.size() ? static_cast<size_t>(left) : chunk.size();
+        const size_t got = std::fread(chunk.data(), 1, want, m_dataFile);
+        if (std::fwrite(chunk.data(), 1, got, out) != got || got != want) return false;
+        left -= got;
     }
-    LogMessage(LOG_ERROR, "Extracting file failed: ", path);
+    return true;
+}
+
+FILE* Loader::OpenForExtraction(int root, const std::string& name, const std::string& path) const {
+    // Walks the item's folders one by one without following links, creating them as needed.
+    int dir = dup(root);
+    size_t start = 0;
+    for (size_t slash = name.find('/'); dir >= 0 && slash != std::string::npos;
+         slash = name.find('/', start)) {
+        const std::string part = name.substr(start, slash - start);
+        start = slash + 1;
+        if (part.empty()) continue;
+        if (mkdirat(dir, part.c_str(), 0777) != 0 && errno != EEXIST) {
+            LogMessage(LOG_ERROR,
+                       "Creating path node failed: ", path.substr(0, path.size() - name.size() + slash));
+            close(dir);
+            return nullptr;
+        }
+        const int next = openat(dir, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        close(dir);
+        dir = next;
+        if (dir < 0) LogMessage(LOG_ERROR, "Loader: Not a directory (links are not followed): ", part);
+    }
+    if (dir < 0) return nullptr;
+    const std::string leaf = name.substr(start);
+    int fd = leaf.empty()
+                 ? -1
+                 : openat(dir, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        struct stat existing;
+        struct stat dataFile;
+        if (fstatat(dir, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(existing.st_mode)) {
+            LogMessage(LOG_ERROR, "Loader: Not a regular file (links are not followed): ", path);
+        } else if (fstat(fileno(m_dataFile), &dataFile) == 0 && SameFile(existing, dataFile)) {
+            LogMessage(LOG_ERROR, "Loader: Extracting would overwrite the data file being read: ", path);
+        } else {
+            LogMessage(LOG_WARNING, "Loader: Overwriting existing file: ", path);
+            fd = openat(dir, leaf.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        }
+    }
+    close(dir);
+    if (fd < 0) {
+        LogMessage(LOG_ERROR, "Loader: Opening data file for writing failed: ", path);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "wb");
+    if (!file) close(fd);
+    return file;
 }
 
 bool Loader::CreatePath(const std::string& path) {

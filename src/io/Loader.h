@@ -34,11 +34,16 @@ public:
     std::unique_ptr<uint8_t[]> LoadFile(const std::string& name);
     std::unique_ptr<uint8_t[]> LoadFile(const std::string& name, uint32_t& size);
 
-    // Packs every file this run loaded in directory mode.
+    // Packs every file this run loaded in directory mode. The target is written under a
+    // temporary name and renamed when complete; a target that is one of the loaded files
+    // is refused.
     bool GenerateDataFile(const std::string& outPath);
-    // Writes every item of the data file below targetDir.
+    // Writes every item of the data file below targetDir. Links inside targetDir are never
+    // followed; an existing file is overwritten with a warning.
     bool ExtractDataFile(const std::string& targetDir);
     static bool CreatePath(const std::string& path);
+    // True when both paths name one existing file (links and relative paths resolved).
+    static bool IsSameFile(const std::string& a, const std::string& b);
 
     void Close();
     bool IsDataFileMode() const;
@@ -48,10 +53,13 @@ public:
 
 private:
     bool ReadIndex(uint64_t fileLength);
+    bool IsLoadedFile(const std::string& path) const;
+    bool WriteDataFile(FILE* out, const std::string& outPath);
     void AddItem(const std::string& name, uint32_t offset, uint32_t size, uint32_t reserved);
     std::unique_ptr<uint8_t[]> LoadFromIndex(const std::string& name, uint32_t& size);
     std::unique_ptr<uint8_t[]> LoadFromDirectory(const std::string& name, uint32_t& size);
-    void ExtractItem(const DataFileItem& item, const std::string& path);
+    bool ExtractItem(const DataFileItem& item, int root, const std::string& path);
+    FILE* OpenForExtraction(int root, const std::string& name, const std::string& path) const;
 
     bool m_dataFileMode = false;
     std::string m_dataDirectory;

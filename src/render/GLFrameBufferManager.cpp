@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/Log.h"
 
@@ -171,10 +170,10 @@ void GLFrameBufferManager::AttachRenderBuffer(uint32_t attachment, uint32_t rend
     glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, attachment, GL_RENDERBUFFER_EXT, renderBuffer);
 }
 
-void GLFrameBufferManager::CheckStatus() {
-    if (!Ready()) return;
+bool GLFrameBufferManager::CheckStatus() {
+    if (!Ready()) return false;
     GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
-    if (status == GL_FRAMEBUFFER_COMPLETE_EXT) return;
+    if (status == GL_FRAMEBUFFER_COMPLETE_EXT) return true;
     const char* line = StatusLine(status);
     if (line)
         LogMessage(LOG_WARNING, line);
@@ -183,7 +182,7 @@ void GLFrameBufferManager::CheckStatus() {
     LogMessage(LOG_ERROR, "GLFrameBufferManager: Incomplete frame buffer object: status=", status);
     LogMessage(LOG_ERROR, "frame buffer id=", m_boundFrameBuffer);
     LogMessage(LOG_ERROR, "render buffer id=", m_boundRenderBuffer);
-    exit(-1);
+    return false;
 }
 
 void GLFrameBufferManager::DeleteAll() {

@@ -22,8 +22,9 @@ public:
     void BindRenderBuffer(uint32_t id);
     void AttachTexture(uint32_t attachment, uint32_t target, uint32_t texture, int level);
     void AttachRenderBuffer(uint32_t attachment, uint32_t renderBuffer);
-    // An incomplete frame buffer ends the process after the report.
-    void CheckStatus();
+    // False after the report when the bound frame buffer is incomplete; the caller releases
+    // what it made (ending the process here would leave every GL object undeleted).
+    bool CheckStatus();
     void DeleteAll();
 
     uint32_t GetBoundFrameBuffer() const { return m_boundFrameBuffer; }

@@ -43,15 +43,18 @@ bool GLRenderTarget::Create(bool withDepth, uint32_t width, uint32_t height, flo
     static const float kNoBorder[4] = {0, 0, 0, 0};
     textures->SetTextureBorderColor(borderColor ? borderColor : kNoBorder);
 
+    // Every failure below releases what was made so far, so nothing outlives a failed target.
     m_colorTexture = textures->AddDynamicTexture2D(m_width, m_height, GL_RGBA);
     if (!m_colorTexture) {
         LogMessage(LOG_ERROR, "GLRenderTarget: Creating dynamic texture for render target failed.");
+        Destroy();
         return false;
     }
     textures->SetTextureAspectRatio(m_colorTexture, aspectRatio);
     m_frameBuffer = frameBuffers->CreateFrameBuffer();
     if (!m_frameBuffer) {
         LogMessage(LOG_ERROR, "GLRenderTarget: Creating frame buffer object for render target failed.");
+        Destroy();
         return false;
     }
     if (withDepth) {
@@ -59,6 +62,7 @@ bool GLRenderTarget::Create(bool withDepth, uint32_t width, uint32_t height, flo
         m_depthTexture = textures->AddDynamicTexture2D(m_width, m_height, GL_DEPTH_COMPONENT);
         if (!m_depthTexture) {
             LogMessage(LOG_ERROR, "GLRenderTarget: Creating dynamic texture for render target failed.");
+            Destroy();
             return false;
         }
         textures->SetTextureAspectRatio(m_depthTexture, aspectRatio);
@@ -66,6 +70,7 @@ bool GLRenderTarget::Create(bool withDepth, uint32_t width, uint32_t height, flo
         m_depthRenderBuffer = frameBuffers->CreateRenderBuffer(GL_DEPTH_COMPONENT, m_width, m_height);
         if (!m_depthRenderBuffer) {
             LogMessage(LOG_ERROR, "GLRenderTarget: Creating depth buffer object for render target failed.");
+            Destroy();
             return false;
         }
     }
@@ -76,8 +81,12 @@ bool GLRenderTarget::Create(bool withDepth, uint32_t width, uint32_t height, flo
         frameBuffers->AttachRenderBuffer(GL_DEPTH_ATTACHMENT_EXT, m_depthRenderBuffer);
         frameBuffers->AttachTexture(GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D, m_depthTexture, 0);
     }
-    frameBuffers->CheckStatus();
+    const bool complete = frameBuffers->CheckStatus();
     RestoreBinding(previous);
+    if (!complete) {
+        Destroy();
+        return false;
+    }
     LOG_TRACE_FINISHED("GLRenderTarget", "Create");
     return true;
 }
@@ -106,6 +115,7 @@ void GLRenderTarget::AttachSharedDepthBuffer(IRenderTarget* other) {
     frameBuffers->BindFrameBuffer(m_frameBuffer);
     frameBuffers->AttachRenderBuffer(GL_DEPTH_ATTACHMENT_EXT, m_depthRenderBuffer);
     frameBuffers->AttachTexture(GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D, m_depthTexture, 0);
+    // An incomplete result is reported; the target keeps its objects and its owner frees them.
     frameBuffers->CheckStatus();
     RestoreBinding(previous);
     LOG_TRACE_FINISHED("GLRenderTarget", "AttachSharedDepthBuffer");

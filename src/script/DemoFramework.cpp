@@ -3,9 +3,11 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "base/Random.h"
 #include "io/Loader.h"
@@ -38,6 +40,7 @@
 #include "script/ScriptObjectVector3.h"
 #include "script/ScriptObjectVector4.h"
 #include "script/ScriptParser.h"
+#include "script/ScriptValueUtil.h"
 #include "sound/ISoundEngine.h"
 #include "ui/IUserInterface.h"
 
@@ -67,8 +70,20 @@ uint32_t MonotonicMilliseconds() {
     return static_cast<uint32_t>(ms);
 }
 
-float ParseTime(const std::string& text) {
-    return std::strtof(text.c_str(), nullptr);
+// "start"/"end": absolute, or relative to base with a leading "+". False for a time that is
+// not a finite number: NaN breaks the timeline's ordering and an infinite end never comes.
+bool ReadTime(const ScriptNode* node, const char* name, float base, float* time) {
+    const ScriptAttribute* a = node->FindAttribute(name);
+    if (!a) return true;
+    const float value = std::strtof(a->value.c_str(), nullptr);
+    const float result = a->value.compare(0, 1, "+") == 0 ? base + value : value;
+    if (std::isfinite(result)) {
+        *time = result;
+        return true;
+    }
+    LogMessage(LOG_ERROR, "Script node " + ScriptValueUtil::Excerpt(node->GetName()) + ". " + name +
+                              " is not a finite time: \"" + ScriptValueUtil::Excerpt(a->value) + "\"");
+    return false;
 }
 
 bool IsReservedAttribute(const std::string& name) {
@@ -173,7 +188,7 @@ bool DemoFramework::Init() {
     delete m_rootNode;
     m_rootNode = root;
     LogMessage(LOG_TRACE, "* Creating script object hierarchy..");
-    if (!BuildObjectTree(m_rootNode)) std::exit(-1);
+    if (!BuildObjectTree(m_rootNode)) ExitProgram(-1);
     LogMessage(LOG_TRACE, "DemoFramework::Init() finished.");
     m_initialised = true;
     return true;
@@ -183,7 +198,19 @@ bool DemoFramework::BuildObjectTree(ScriptNode* rootNode) {
     m_currentParent = nullptr;
     bool ok = CreateObject(rootNode);
     m_currentParent = nullptr;
+    m_childIds.clear();
     return ok;
+}
+
+bool DemoFramework::ClaimChildId(ScriptObject* parent, const std::string& id) {
+    // One set per parent, seeded with what it already holds (its parameters), keeps the
+    // duplicate check constant-time however many siblings a script has.
+    auto found = m_childIds.find(parent);
+    if (found == m_childIds.end()) {
+        found = m_childIds.emplace(parent, std::unordered_set<std::string>()).first;
+        for (ScriptObject* child : parent->GetChildren()) found->second.insert(child->GetId());
+    }
+    return found->second.insert(id).second;
 }
 
 bool DemoFramework::CreateObject(ScriptNode* node) {
@@ -197,12 +224,7 @@ bool DemoFramework::CreateObject(ScriptNode* node) {
     ScriptObject* parent = m_currentParent;
     float start = parent ? parent->GetStart() : 0.0f;
     float end = parent ? parent->GetEnd() : 0.0f;
-    if (ScriptAttribute* a = node->FindAttribute("start")) {
-        start = a->value.compare(0, 1, "+") == 0 ? start + ParseTime(a->value) : ParseTime(a->value);
-    }
-    if (ScriptAttribute* a = node->FindAttribute("end")) {
-        end = a->value.compare(0, 1, "+") == 0 ? start + ParseTime(a->value) : ParseTime(a->value);
-    }
+    if (!ReadTime(node, "start", start, &start) || !ReadTime(node, "end", start, &end)) return false;
 
     if (name == "event" || name == "set") {
         if (!parent) {
@@ -254,9 +276,10 @@ bool DemoFramework::CreateObject(ScriptNode* node) {
         }
     }
 
-    if (parent && std::any_of(parent->GetChildren().begin(), parent->GetChildren().end(),
-                              [&](ScriptObject* c) { return c->GetId() == id; })) {
-        LogMessage(LOG_ERROR, "Object with the same id already defined: " + parent->GetId() + "." + id);
+    if (parent && !ClaimChildId(parent, id)) {
+        LogMessage(LOG_ERROR,
+                   "Object with the same id already defined: " + ScriptValueUtil::Excerpt(parent->GetId()) +
+                       "." + ScriptValueUtil::Excerpt(id));
         delete object;
         return false;
     }
@@ -312,7 +335,7 @@ void DemoFramework::Update(float time, float dt) {
         m_rootObject->UpdateObject(m_time, dt);
         if (m_rootObject->GetEnd() < m_time) {
             LogMessage(LOG_INFO, "* Script ended.");
-            std::exit(0);
+            ExitProgram(0);
         }
     }
     UpdateUpdateables();

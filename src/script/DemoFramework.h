@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "ui/IAppFramework.h"
@@ -68,6 +70,8 @@ public:
 
 private:
     bool CreateObject(ScriptNode* node);
+    // False when the parent already has a child (or parameter) of that id.
+    bool ClaimChildId(ScriptObject* parent, const std::string& id);
 
     bool m_initialised = false;
     std::string m_scriptName;
@@ -76,6 +80,7 @@ private:
     ScriptObject* m_rootObject = nullptr;
     ScriptObject* m_currentParent = nullptr;
     int32_t m_unnamedCounter = 0;
+    std::unordered_map<const ScriptObject*, std::unordered_set<std::string>> m_childIds;
     std::vector<IRenderable*> m_renderables;
     std::vector<IUpdateable*> m_updateables;
     float m_time = 0.0f;

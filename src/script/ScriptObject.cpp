@@ -1,8 +1,8 @@
 #include "script/ScriptObject.h"
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "script/ScriptObjectBoolean.h"
 #include "script/ScriptObjectColor3.h"
@@ -18,7 +18,7 @@
 namespace {
 
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    return "\"" + ScriptValueUtil::Excerpt(text) + "\"";
 }
 
 void SplitPath(const std::string& path, std::string& head, std::string& rest) {
@@ -122,7 +122,7 @@ ScriptObject* ScriptObject::FindObject(const std::string& path) {
 void ScriptObject::FatalAssign(const std::string& message) const {
     LogMessage(LOG_ERROR, m_lastEventText);
     LogMessage(LOG_ERROR, message);
-    std::exit(-1);
+    ExitProgram(-1);
 }
 
 ScriptObject* ScriptObject::AssignValue(bool initAllowed, const std::string& name,
@@ -192,7 +192,7 @@ std::string ScriptObject::FormatEventParameters(const ScriptEvent* event) {
     for (size_t i = 0; i < event->parameterNames.size(); ++i) {
         if (i > 0) params += ", ";
         const std::string& value = i < event->parameterValues.size() ? event->parameterValues[i] : "";
-        params += event->parameterNames[i] + "=" + Quoted(value);
+        params += ScriptValueUtil::Excerpt(event->parameterNames[i]) + "=" + Quoted(value);
     }
     return params + ")";
 }

@@ -1,7 +1,6 @@
 #include "script/ScriptObjectEffect.h"
 
-#include <cstdlib>
-
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "render/IRenderer.h"
 #include "script/DemoFramework.h"
@@ -11,6 +10,7 @@
 #include "script/ScriptObjectRenderTarget.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector2.h"
+#include "script/ScriptValueUtil.h"
 #include "ui/IUserInterface.h"
 
 ScriptObjectEffect::ScriptObjectEffect(DemoFramework* framework, const std::string& id,
@@ -49,8 +49,9 @@ void ScriptObjectEffect::Update() {
     if (name.empty()) return;
     m_renderTargetObject = dynamic_cast<ScriptObjectRenderTarget*>(FindObject(name));
     if (!m_renderTargetObject) {
-        LogMessage(LOG_ERROR, "Render target \"" + name + "\" not found for effect (" + m_id + ").");
-        std::exit(-1);
+        LogMessage(LOG_ERROR, "Render target \"" + ScriptValueUtil::Excerpt(name) +
+                                  "\" not found for effect (" + ScriptValueUtil::Excerpt(m_id) + ").");
+        ExitProgram(-1);
     }
 }
 

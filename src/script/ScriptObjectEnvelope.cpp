@@ -1,7 +1,6 @@
 #include "script/ScriptObjectEnvelope.h"
 
-#include <cstdlib>
-
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectString.h"
@@ -35,7 +34,7 @@ uint32_t ScriptObjectEnvelope::GetBehaviorMode(const std::string& text) const {
     if (text == "offset_repeat") return EnvelopeChannel::BEHAVIOR_OFFSET_REPEAT;
     if (text == "linear") return EnvelopeChannel::BEHAVIOR_LINEAR;
     LogMessage(LOG_ERROR, "ScriptObjectEnvelope::GetBehaviorMode(): Invalid envelope behavior mode: " + text);
-    std::exit(-1);
+    ExitProgram(-1);
 }
 
 uint32_t ScriptObjectEnvelope::GetInterpolationMode(const std::string& text) const {
@@ -46,7 +45,7 @@ uint32_t ScriptObjectEnvelope::GetInterpolationMode(const std::string& text) con
     if (mode == "spline") return EnvelopeChannel::SHAPE_SPLINE;
     LogMessage(LOG_ERROR,
                "ScriptObjectEnvelope::GetInterpolationMode(): Invalid envelope interpolation mode: " + mode);
-    std::exit(-1);
+    ExitProgram(-1);
 }
 
 void ScriptObjectEnvelope::UseChannel(int channel) {

@@ -1,7 +1,6 @@
 #include "script/ScriptObjectEnvelopeKeyFrame.h"
 
-#include <cstdlib>
-
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "script/ScriptObjectEnvelope.h"
 #include "script/ScriptObjectFloat.h"
@@ -40,7 +39,7 @@ void ScriptObjectEnvelopeKeyFrame::HandleEvent(ScriptEvent* event) {
         LogMessage(
             LOG_ERROR,
             "ScriptObjectEnvelopeKeyFrame::HandleEvent(): Object type keyframe not parened to envelope.");
-        std::exit(-1);
+        ExitProgram(-1);
     }
     int single = SelectedChannel();
     const std::string& interpolation = m_interpolation->GetValue();

@@ -1,7 +1,8 @@
 #include "script/ScriptObjectRenderTarget.h"
 
-#include <cstdlib>
+#include <algorithm>
 
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "render/GLRenderTarget.h"
 #include "render/IRenderer.h"
@@ -11,16 +12,19 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectTexture.h"
+#include "script/ScriptValueUtil.h"
 #include "ui/IUserInterface.h"
 
 namespace {
+
+const int32_t kMaxSide = 4096;
 
 const char* const kWrapHelp =
     "Accepted values: \"repeat\", \"clamp\", \"clamp_to_edge\", \"clamp_to_border\", \"mirrored_repeat\".";
 
 [[noreturn]] void Fatal(const std::string& message) {
     LogMessage(LOG_ERROR, message);
-    std::exit(-1);
+    ExitProgram(-1);
 }
 
 }  // namespace
@@ -101,25 +105,39 @@ void ScriptObjectRenderTarget::CreateTarget() {
     const std::string prefix = "ScriptObjectRenderTarget::HandleEvent(): ";
     uint32_t wrapU, wrapV, filter;
     if (!ScriptObjectTexture::TranslateWrap(m_wrapU->GetValue(), &wrapU))
-        Fatal(prefix + "Unknown wrap_u value: " + m_wrapU->GetValue());
+        Fatal(prefix + "Unknown wrap_u value: " + ScriptValueUtil::Excerpt(m_wrapU->GetValue()));
     if (!ScriptObjectTexture::TranslateWrap(m_wrapV->GetValue(), &wrapV))
-        Fatal(prefix + "Unknown wrap_v value: " + m_wrapV->GetValue());
+        Fatal(prefix + "Unknown wrap_v value: " + ScriptValueUtil::Excerpt(m_wrapV->GetValue()));
     if (!ScriptObjectTexture::TranslateFilter(m_filter->GetValue(), &filter))
-        Fatal(prefix + "Unknown filter value: " + m_filter->GetValue());
+        Fatal(prefix + "Unknown filter value: " + ScriptValueUtil::Excerpt(m_filter->GetValue()));
     IRenderer* renderer = GetRenderer();
     if (!renderer) return;
     // A negative size from the script would wrap to a huge unsigned one.
-    const int32_t width = m_width->GetValue(), height = m_height->GetValue();
+    int32_t width = m_width->GetValue(), height = m_height->GetValue();
     if (width <= 0 || height <= 0) {
         LogMessage(LOG_ERROR, "ScriptObjectRenderTarget: Invalid render target size: " +
                                   std::to_string(width) + "x" + std::to_string(height));
         return;
+    }
+    // Each side is capped: a target is a texture plus depth, about 12 bytes a pixel, and the
+    // drivers' own limit (16384 and more) would let one target take gigabytes.
+    if (width > kMaxSide || height > kMaxSide) {
+        LogMessage(LOG_WARNING, "ScriptObjectRenderTarget: Render target size " + std::to_string(width) +
+                                    "x" + std::to_string(height) + " capped to " +
+                                    std::to_string(std::min(width, kMaxSide)) + "x" +
+                                    std::to_string(std::min(height, kMaxSide)) + ".");
+        width = std::min(width, kMaxSide);
+        height = std::min(height, kMaxSide);
     }
     float border[4];
     m_borderColor->GetValue(border);
     // Always with depth: effects drawing into it expect the same buffers as the window.
     m_target = renderer->CreateRenderTarget(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
                                             m_aspect->GetValue(), wrapU, wrapV, filter, filter, border);
+    if (!m_target) {
+        LogMessage(LOG_ERROR, "ScriptObjectRenderTarget: Render target " + ScriptValueUtil::Excerpt(m_id) +
+                                  " could not be created; its effects draw on the window.");
+    }
 }
 
 void ScriptObjectRenderTarget::DeleteTarget() {

@@ -1,7 +1,6 @@
 #include "script/ScriptObjectTexture.h"
 
-#include <cstdlib>
-
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "io/Loader.h"
 #include "render/IRenderer.h"
@@ -10,6 +9,7 @@
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
+#include "script/ScriptValueUtil.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ const char* const kWrapHelp =
 
 [[noreturn]] void Fatal(const std::string& message) {
     LogMessage(LOG_ERROR, message);
-    std::exit(-1);
+    ExitProgram(-1);
 }
 
 }  // namespace
@@ -145,27 +145,28 @@ void ScriptObjectTexture::HandleEvent(ScriptEvent* event) {
 
     uint32_t format, wrapU, wrapV, wrapW, filter;
     if (!TranslateFormat(m_format->GetValue(), &format))
-        Fatal(prefix + "Unknown format value: " + m_format->GetValue());
+        Fatal(prefix + "Unknown format value: " + ScriptValueUtil::Excerpt(m_format->GetValue()));
     if (!TranslateWrap(m_wrapU->GetValue(), &wrapU))
-        Fatal(prefix + "Unknown wrap_u value: " + m_wrapU->GetValue());
+        Fatal(prefix + "Unknown wrap_u value: " + ScriptValueUtil::Excerpt(m_wrapU->GetValue()));
     if (!TranslateWrap(m_wrapV->GetValue(), &wrapV))
-        Fatal(prefix + "Unknown wrap_v value: " + m_wrapV->GetValue());
+        Fatal(prefix + "Unknown wrap_v value: " + ScriptValueUtil::Excerpt(m_wrapV->GetValue()));
     if (!TranslateWrap(m_wrapW->GetValue(), &wrapW))
-        Fatal(prefix + "Unknown wrap_w value: " + m_wrapW->GetValue());
+        Fatal(prefix + "Unknown wrap_w value: " + ScriptValueUtil::Excerpt(m_wrapW->GetValue()));
     if (!TranslateFilter(m_filter->GetValue(), &filter))
-        Fatal(prefix + "Unknown filter value: " + m_filter->GetValue());
+        Fatal(prefix + "Unknown filter value: " + ScriptValueUtil::Excerpt(m_filter->GetValue()));
     uint32_t mipmapFilter = MIPMAP_NONE;
     if (m_mipmapping->GetValue()) {
         uint32_t value;
         if (!TranslateFilter(m_mipmapFilter->GetValue(), &value))
-            Fatal(prefix + "Unknown mipmap_filter value: " + m_mipmapFilter->GetValue());
+            Fatal(prefix +
+                  "Unknown mipmap_filter value: " + ScriptValueUtil::Excerpt(m_mipmapFilter->GetValue()));
         mipmapFilter = value == FILTER_LINEAR ? MIPMAP_LINEAR : MIPMAP_NEAREST;
     }
 
     // Checked before any renderer call, so a bad value never leaves parameters half applied.
     const std::string& dimension = m_dimension->GetValue();
     if (dimension != "2d" && dimension != "1d")
-        Fatal(prefix + "Unknown texture dimension value: " + dimension);
+        Fatal(prefix + "Unknown texture dimension value: " + ScriptValueUtil::Excerpt(dimension));
 
     IRenderer* renderer = GetRenderer();
     if (!renderer) return;

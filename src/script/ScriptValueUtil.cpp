@@ -46,6 +46,7 @@ int ScanFloats(const std::string& text, float* out, int maxCount) {
         char* endPtr = nullptr;
         float value = std::strtof(s + pos, &endPtr);
         if (endPtr == s + pos) break;
+        if (!std::isfinite(value)) return 0;
         out[count++] = value;
         pos = static_cast<size_t>(endPtr - s);
     }
@@ -65,7 +66,8 @@ int ScanInteger(const std::string& text, int32_t* out) {
 }
 
 float LeadingFloat(const std::string& text) {
-    return std::strtof(text.c_str(), nullptr);
+    const float value = std::strtof(text.c_str(), nullptr);
+    return std::isfinite(value) ? value : 0.0f;
 }
 
 int32_t LeadingInteger(const std::string& text) {
@@ -151,6 +153,11 @@ std::string Format(const char* format, ...) {
     va_end(args);
     result.resize(static_cast<size_t>(n));
     return result;
+}
+
+std::string Excerpt(const std::string& text, size_t maxLength) {
+    if (text.size() <= maxLength) return text;
+    return text.substr(0, maxLength) + "... (" + std::to_string(text.size()) + " characters)";
 }
 
 }  // namespace ScriptValueUtil

@@ -12,13 +12,15 @@ namespace ScriptValueUtil {
 // Scans "%f,%f,..." (up to maxCount numbers) the way sscanf does: white space before each
 // number is skipped, each comma must follow the previous number directly, scanning stops at
 // the first mismatch. Returns the count of numbers read, or -1 when the text ends before the
-// first number (empty or white space only).
+// first number (empty or white space only). A number that is not finite ("nan", "inf",
+// "1e99") makes the whole text unparseable (0): it would poison every value computed from it.
 int ScanFloats(const std::string& text, float* out, int maxCount);
 
 // Scans "%d"; same return convention. Out-of-range values are clamped to 32 bits.
 int ScanInteger(const std::string& text, int32_t* out);
 
-// The number that begins the text (atof/atoi behaviour), 0 when none does.
+// The number that begins the text (atof/atoi behaviour), 0 when none does or when it is
+// not finite.
 float LeadingFloat(const std::string& text);
 int32_t LeadingInteger(const std::string& text);
 
@@ -34,5 +36,9 @@ int GetComponents(ScriptObject* object, ScriptObjectFloat** out);
 bool CopyComponents(ScriptObjectFloat** target, int count, bool isColor, ScriptObject* source);
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A script-supplied text as it goes into a message: at most maxLength characters, a longer
+// one cut with its full length noted, so that a huge attribute cannot flood the log.
+std::string Excerpt(const std::string& text, size_t maxLength = 200);
 
 }  // namespace ScriptValueUtil

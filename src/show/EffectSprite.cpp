@@ -3,8 +3,8 @@
 #include <GL/glew.h>
 
 #include <cmath>
-#include <cstdlib>
 
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "io/Loader.h"
 #include "render/IRenderer.h"
@@ -13,6 +13,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector2.h"
+#include "script/ScriptValueUtil.h"
 
 namespace {
 
@@ -55,8 +56,8 @@ uint32_t FindFactor(const BlendName (&table)[N], const std::string& name) {
 }
 
 [[noreturn]] void Fatal(const std::string& message, const std::string& value) {
-    LogMessage(LOG_ERROR, message + value);
-    std::exit(-1);
+    LogMessage(LOG_ERROR, message + ScriptValueUtil::Excerpt(value));
+    ExitProgram(-1);
 }
 
 const char* const kVertexShader = "GLSL/Special/Sprite.vert";

@@ -28,12 +28,17 @@ GLUTUserInterface::~GLUTUserInterface() {
 bool GLUTUserInterface::Init(int* argc, char** argv, const char* title) {
     LOG_TRACE_CALLED("GLUTUserInterface", "Init");
     LogMessage(LOG_INFO, "* Initializing GLUT user interface..");
+    if (!CheckDisplay("GLUTUserInterface: ")) return false;
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_ALPHA | GLUT_DEPTH);
     const bool sized = requestedWidth_ > 0 && requestedHeight_ > 0;
     width_ = previousWidth_ = sized ? requestedWidth_ : 1280;
     height_ = previousHeight_ = sized ? requestedHeight_ : 720;
     windowRatio_ = static_cast<float>(width_) / static_cast<float>(height_);
+    if (!CheckWindowSize("GLUTUserInterface: ", width_, height_) ||
+        !CheckRenderableSize("GLUTUserInterface: ", width_, height_)) {
+        return false;
+    }
     glutInitWindowSize(width_, height_);
     glutInitWindowPosition(0, 0);
     glutCreateWindow(title);

@@ -27,6 +27,7 @@ SDLUserInterface::~SDLUserInterface() {
 bool SDLUserInterface::Init(int*, char**, const char* title) {
     LOG_TRACE_CALLED("SDLUserInterface", "Init");
     LogMessage(LOG_INFO, "* Initializing SDL user interface..");
+    if (!CheckDisplay("SDLUserInterface: ")) return false;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
         LogMessage(LOG_ERROR, "SDLUserInterface: Video initialization failed: ", SDL_GetError());
         return false;
@@ -82,6 +83,10 @@ bool SDLUserInterface::Init(int*, char**, const char* title) {
     width_ = previousWidth_ = width;
     height_ = previousHeight_ = height;
     windowRatio_ = static_cast<float>(width) / static_cast<float>(height);
+    if (!CheckWindowSize("SDLUserInterface: ", width, height) ||
+        !CheckRenderableSize("SDLUserInterface: ", width, height)) {
+        return false;
+    }
 
     if (!SDL_SetVideoMode(width, height, desktopBitsPerPixel_, flags)) {
         LogMessage(LOG_ERROR, "SDLUserInterface: Setting video mode failed: ", SDL_GetError());

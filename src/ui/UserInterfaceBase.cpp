@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <GL/glx.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -12,7 +13,11 @@
 
 namespace {
 const char* const kRule = "-----------------------------------------------------------------";
-}
+// Window sizes travel as 16-bit fields and coordinates as signed 16-bit ones in the X protocol.
+const int kMaxXWindowSide = 32767;
+
+std::string SizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+}  // namespace
 
 UserInterfaceBase::UserInterfaceBase(int requestedWidth, int requestedHeight)
     : requestedWidth_(requestedWidth), requestedHeight_(requestedHeight) {}
@@ -194,6 +199,79 @@ bool UserInterfaceBase::CaptureContexts(const char* prefix) {
         return false;
     }
     return true;
+}
+
+bool UserInterfaceBase::CheckDisplay(const char* prefix) {
+    const char* name = std::getenv("DISPLAY");
+    Display* display = XOpenDisplay(nullptr);
+    if (display) {
+        XCloseDisplay(display);
+        return true;
+    }
+    if (!name || !*name) {
+        LogMessage(LOG_ERROR, std::string(prefix) +
+                                  "No X display (DISPLAY is not set): run the program on a desktop or under "
+                                  "xvfb-run.");
+    } else {
+        LogMessage(LOG_ERROR, std::string(prefix) + "Cannot open X display \"" + name +
+                                  "\": run the program on a desktop or under xvfb-run.");
+    }
+    return false;
+}
+
+bool UserInterfaceBase::CheckWindowSize(const char* prefix, int width, int height) {
+    if (width <= kMaxXWindowSide && height <= kMaxXWindowSide) return true;
+    LogMessage(LOG_ERROR, std::string(prefix) + "Window size " + SizeText(width, height) +
+                              " is larger than the X display allows (" + SizeText(kMaxXWindowSide, kMaxXWindowSide) +
+                              ").");
+    return false;
+}
+
+bool UserInterfaceBase::CheckRenderableSize(const char* prefix, int width, int height) {
+    // Every OpenGL here renders 4096 pixels a side; beyond that ask the driver, through a
+    // throw-away 1x1 context, before the real window makes it allocate buffers of that size.
+    const int kAlwaysRenderable = 4096;
+    if (width <= kAlwaysRenderable && height <= kAlwaysRenderable) return true;
+    int maxWidth = 0, maxHeight = 0;
+    if (!QueryRenderableSize(&maxWidth, &maxHeight)) return true;  // the window creation will tell
+    if (width <= maxWidth && height <= maxHeight) return true;
+    LogMessage(LOG_ERROR, std::string(prefix) + "Window size " + SizeText(width, height) +
+                              " is larger than OpenGL can render here (" + SizeText(maxWidth, maxHeight) + ").");
+    return false;
+}
+
+bool UserInterfaceBase::QueryRenderableSize(int* maxWidth, int* maxHeight) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, None};
+    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
+    GLXContext context = visual ? glXCreateContext(display, visual, nullptr, True) : nullptr;
+    Window window = 0;
+    bool ok = false;
+    if (context) {
+        XSetWindowAttributes windowAttributes{};
+        windowAttributes.colormap =
+            XCreateColormap(display, RootWindow(display, visual->screen), visual->visual, AllocNone);
+        window = XCreateWindow(display, RootWindow(display, visual->screen), 0, 0, 1, 1, 0, visual->depth,
+                               InputOutput, visual->visual, CWColormap, &windowAttributes);
+        if (glXMakeCurrent(display, window, context)) {
+            // The window's buffers are drawn through viewports and read back like render buffers.
+            GLint viewport[2] = {0, 0};
+            GLint renderBuffer = 0;
+            glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+            glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_EXT, &renderBuffer);
+            *maxWidth = renderBuffer > 0 ? std::min<int>(viewport[0], renderBuffer) : viewport[0];
+            *maxHeight = renderBuffer > 0 ? std::min<int>(viewport[1], renderBuffer) : viewport[1];
+            ok = *maxWidth > 0 && *maxHeight > 0;
+            glXMakeCurrent(display, None, nullptr);
+        }
+        XDestroyWindow(display, window);
+        XFreeColormap(display, windowAttributes.colormap);
+        glXDestroyContext(display, context);
+    }
+    if (visual) XFree(visual);
+    XCloseDisplay(display);
+    return ok;
 }
 
 void UserInterfaceBase::ClearToBlackAndSwap() {

@@ -64,6 +64,13 @@ protected:
     void ApplyReshape(int width, int height);
     // Captures the device and rendering contexts of the current GL context.
     bool CaptureContexts(const char* prefix);
+    // Before the window: an X display must be reachable (without one, freeglut and SDL end
+    // the program their own way) and the size within what X allows. After it: the size
+    // within what OpenGL can render. False after one line saying what is wrong.
+    static bool CheckDisplay(const char* prefix);
+    static bool CheckWindowSize(const char* prefix, int width, int height);
+    static bool CheckRenderableSize(const char* prefix, int width, int height);
+    static bool QueryRenderableSize(int* maxWidth, int* maxHeight);
     bool InitExtensions(const char* prefix);
     void ClearToBlackAndSwap();
     virtual void SwapWindowBuffers() = 0;

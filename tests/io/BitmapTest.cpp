@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "io/Bitmap.h"
+#include "io/Loader.h"
 #include "support/Files.h"
+#include "support/ImageEncoding.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
-#include "support/ImageEncoding.h"
-#include "io/Loader.h"
 
 namespace {
+
+const uint8_t kSos[] = {0xff, 0xda};
 
 bool LoadPng(Bitmap& bitmap, const std::vector<uint8_t>& file, bool flag) {
     return bitmap.LoadPNG(file.data(), static_cast<uint32_t>(file.size()), flag);
@@ -127,7 +130,10 @@ TEST(BitmapTest, RejectsUnsupportedAndBrokenPngs) {
     EXPECT_FALSE(LoadPng(bitmap, withChunk(0x46464646, "FFFF"), false));
     EXPECT_EQ(log.Text().substr(logged), "ERROR: Bitmap: Initializing PNG read failed.\n");
 
-    // A header claiming absurd dimensions is refused before anything is allocated.
+    // A header claiming absurd dimensions is refused before anything is allocated, and so is
+    // one claiming more rows than its compressed data could possibly hold.
+    EXPECT_FALSE(LoadPng(bitmap, WithHeaderSize(good, 16384, 4096), false));
+    EXPECT_TRUE(log.Has("ERROR: Bitmap: PNG data too short for its image size: 16384x4096"));
     EXPECT_FALSE(LoadPng(bitmap, WithHeaderSize(good, 9500, 9500), false));
     EXPECT_TRUE(log.Has("ERROR: Bitmap: Image size not supported: 9500x9500x24"));
     EXPECT_FALSE(LoadPng(bitmap, WithHeaderSize(good, 20000, 1), false));
@@ -160,12 +166,23 @@ TEST(BitmapTest, DecodesJpegAndSurvivesBrokenOnes) {
     const uint8_t* p = bitmap.GetPixels();
     EXPECT_EQ(p[3], (30 * p[0] + 59 * p[1] + 11 * p[2]) / 100);
 
-    // Corrupt, truncated and empty streams fail the load and leave the process running.
+    // Corrupt, truncated and empty streams fail the load and leave the process running, also
+    // where libjpeg itself only warns and pads the picture with grey: data cut inside the
+    // scan, and an end marker inside it.
+    std::vector<uint8_t> noise(64 * 64 * 3);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
+    const std::vector<uint8_t> noiseJpeg = EncodeJpeg(64, 64, 3, noise, 90);
+    const size_t scan = std::search(noiseJpeg.begin(), noiseJpeg.end(), std::begin(kSos), std::end(kSos)) -
+                        noiseJpeg.begin() + 20;
+    ASSERT_LT(scan + 200, noiseJpeg.size());
+    std::vector<uint8_t> cutInScan(noiseJpeg.begin(), noiseJpeg.begin() + (scan + noiseJpeg.size()) / 2);
+    std::vector<uint8_t> endInScan = cutInScan;
+    endInScan.insert(endInScan.end(), {0xff, 0xd9});
     std::vector<uint8_t> corrupt = rgbJpeg;
     for (size_t i = 2; i < 40 && i < corrupt.size(); ++i) corrupt[i] = 0x5a;
     std::vector<uint8_t> truncated(rgbJpeg.begin(), rgbJpeg.begin() + rgbJpeg.size() * 2 / 3);
     std::vector<uint8_t> headerOnly(rgbJpeg.begin(), rgbJpeg.begin() + 30);
-    for (const auto* bad : {&corrupt, &truncated, &headerOnly}) {
+    for (const auto* bad : {&cutInScan, &endInScan, &corrupt, &truncated, &headerOnly}) {
         EXPECT_FALSE(bitmap.LoadJPEG(bad->data(), static_cast<uint32_t>(bad->size()), false));
         EXPECT_EQ(bitmap.GetPixels(), nullptr);
     }

@@ -48,6 +48,9 @@ TEST(ScriptValueTest, ScalarParsingFollowsScanRules) {
     EXPECT_FLOAT_EQ(f->GetValue(), 2.5f);
     EXPECT_FALSE(f->ParseValue("abc"));
     EXPECT_FALSE(f->ParseValue(",1"));
+    // A number that is not finite would poison everything computed from it.
+    for (const char* text : {"nan", "-inf", "infinity", "1e39", "NAN(1)"})
+        EXPECT_FALSE(f->ParseValue(text)) << text;
     EXPECT_FLOAT_EQ(f->GetValue(), 2.5f);
 
     auto i = Make<ScriptObjectInteger>();
@@ -90,6 +93,8 @@ TEST(ScriptValueTest, VectorParsingStopsAtFirstMismatchAndKeepsUnreachedComponen
     EXPECT_TRUE(v->ParseValue(""));
     ExpectComponents(*v, {1, 0, 0, 4});
     EXPECT_FALSE(v->ParseValue("red"));
+    EXPECT_FALSE(v->ParseValue("1,nan"));
+    ExpectComponents(*v, {1, 0, 0, 4});
 
     // Three numbers make an opaque colour, unlike vector4.
     ExpectComponents(*Parsed<ScriptObjectColor4>("1,0,0"), {1, 0, 0, 1});
