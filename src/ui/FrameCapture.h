@@ -22,10 +22,13 @@ public:
     bool IsEnabled() const { return settings_.enabled; }
     // The fixed-step time of frame n, in microseconds since the start.
     uint64_t FrameInstant(uint32_t frameIndex) const;
-    // Reads the back buffer of the current context and writes frame n. False on failure.
+    // Reads the window's back buffer (whatever target is bound) and writes frame n. False on
+    // failure.
     bool WriteFrame(uint32_t frameIndex, int width, int height);
 
 private:
+    static void ReadWindow(int width, int height, uint8_t* out);
+
     CaptureSettings settings_;
     std::vector<uint8_t> pixels_;
     std::vector<uint8_t> flipped_;

@@ -58,3 +58,23 @@ bool InOrder(const std::string& text, const std::vector<std::string>& needles) {
     }
     return true;
 }
+
+std::string FramePath(const std::string& directory, int index) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "/frame_%05d.png", index);
+    return directory + name;
+}
+
+bool CapturedFrame::Load(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    if (bytes.empty() || !m_bitmap.LoadPNG(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                           static_cast<uint32_t>(bytes.size()), false))
+        return false;
+    m_bitmap.ConvertFormat(24);
+    return true;
+}
+
+Rgb CapturedFrame::At(int x, int y) const {
+    const uint8_t* p = m_bitmap.GetPixels() + (static_cast<size_t>(y) * m_bitmap.GetWidth() + x) * 3;
+    return Rgb{p[0], p[1], p[2]};
+}
