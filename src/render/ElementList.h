@@ -20,6 +20,8 @@ enum : uint32_t {
     VERTEX_DATA_TYPE_COUNT = 12,
     // Beyond the conventional arrays: fed to shaders as named generic attributes.
     VERTEX_DATA_TANGENT = 12,
+    // Per-corner eye directions of full-screen quads.
+    VERTEX_DATA_EYE_DIR = 13,
 };
 
 struct VertexDataLayout {
