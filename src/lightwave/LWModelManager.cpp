@@ -4,6 +4,7 @@
 #include "lightwave/LWObject.h"
 #include "lightwave/LWObjectReader.h"
 #include "lightwave/LWScene.h"
+#include "lightwave/LWSceneNode.h"
 #include "lightwave/LWSceneReader.h"
 #include "lightwave/LWSurfaceHandler.h"
 
@@ -66,6 +67,11 @@ LWScene* LWModelManager::LoadScene(const std::string& fileName) {
     LWScene* result = entry->scene.get();
     m_entries.push_back(std::move(entry));
     return result;
+}
+
+LWSceneNode* LWModelManager::CreateSceneNode(Node* parent, const std::string& fileName) {
+    LWScene* scene = LoadScene(fileName);
+    return scene ? new LWSceneNode(parent, scene, scene->name) : nullptr;
 }
 
 void LWModelManager::InitSurfaces(LWObject* object) {

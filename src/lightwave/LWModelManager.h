@@ -6,6 +6,8 @@
 
 class Loader;
 class LWObject;
+class LWSceneNode;
+class Node;
 class LWScene;
 class LWSurfaceHandler;
 
@@ -22,6 +24,9 @@ public:
     // Null after an error line when the file cannot be read; a failure is not cached.
     LWObject* LoadObject(const std::string& fileName);
     LWScene* LoadScene(const std::string& fileName);
+    // Loads the scene (once) and builds a node tree from it under parent, named after the
+    // scene; null when the scene cannot be loaded.
+    LWSceneNode* CreateSceneNode(Node* parent, const std::string& fileName);
     // Gives every surface of the object a technique through the handler chain.
     void InitSurfaces(LWObject* object);
 

@@ -326,6 +326,7 @@ void LWObject::ResolvePolygonSurfaces(LWLayer& layer) {
                 // with the default settings.
                 LogMessage(LOG_TRACE, "LWObject " + name + ": default surface made for tag ", tag);
                 auto surface = std::make_unique<LWSurface>();
+                surface->object = this;
                 surface->name = tag;
                 surfaces.push_back(std::move(surface));
                 index = static_cast<int32_t>(surfaces.size() - 1);
@@ -342,7 +343,10 @@ void LWObject::ResolvePolygonSurfaces(LWLayer& layer) {
 }
 
 void LWObject::Prepare() {
-    for (auto& surface : surfaces) PrepareSurface(*surface);
+    for (auto& surface : surfaces) {
+        surface->object = this;
+        PrepareSurface(*surface);
+    }
     for (auto& layer : layers) {
         layer->object = this;
         ResolvePolygonSurfaces(*layer);

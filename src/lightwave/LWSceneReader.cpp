@@ -806,7 +806,14 @@ bool LWSceneReader::HandleLightKeyword(const LWBlock& block, bool& handled) {
                                                             {"LightConeAngle", &l.coneAngle},
                                                             {"LightEdgeAngle", &l.edgeAngle}};
     for (const auto& scalar : scalars) {
-        if (k == scalar.first) return ReadScalar(block, more, *scalar.second);
+        if (k != scalar.first) continue;
+        const bool ok = ReadScalar(block, more, *scalar.second);
+        // Cone and edge angles are given in degrees, constants and envelopes alike.
+        if (ok && (k == "LightConeAngle" || k == "LightEdgeAngle")) {
+            scalar.second->value *= kDegrees;
+            scalar.second->envelope.ScaleValues(kDegrees);
+        }
+        return ok;
     }
     uint32_t u = 0;
     if (!FirstUnsigned(block.parameters, u)) return true;

@@ -9,6 +9,7 @@
 #include "lightwave/LWTextureLayer.h"
 
 class RenderTechnique;
+class LWObject;
 class LWSurfaceHandler;
 
 // A shader block of a surface (only its server name is used).
@@ -33,6 +34,7 @@ public:
     // to it; a channel not present yet goes to the end.
     void InsertTextureLayer(const LWTextureLayer& layer);
 
+    LWObject* object = nullptr;  // the object the surface belongs to (its clips, image directory)
     std::string name;
     std::string source;
     std::string comment;

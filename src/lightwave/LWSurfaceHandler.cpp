@@ -1,7 +1,13 @@
 #include "lightwave/LWSurfaceHandler.h"
 
+#include "render/IRenderer.h"
+
 LWSurfaceHandler::LWSurfaceHandler(LWSurfaceHandler* next, bool ownsNext, IRenderer* renderer)
     : m_next(next), m_ownsNext(ownsNext), m_renderer(renderer) {}
+
+IRenderer* LWSurfaceHandler::Resources() const {
+    return m_renderer ? m_renderer : GetRenderer();
+}
 
 LWSurfaceHandler::~LWSurfaceHandler() {
     if (m_ownsNext) delete m_next;

@@ -30,7 +30,8 @@ public:
 
     void SetNext(LWSurfaceHandler* next, bool ownsNext);
     LWSurfaceHandler* GetNext() const { return m_next; }
-    IRenderer* GetRenderer() const { return m_renderer; }
+    // The renderer's resource interface: the one given, else the process-wide renderer.
+    IRenderer* Resources() const;
 
 protected:
     LWSurfaceHandler* m_next = nullptr;

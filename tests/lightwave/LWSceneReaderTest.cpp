@@ -102,7 +102,7 @@ TEST(LWSceneReaderTest, KeywordTablesFillSceneObjectLightCameraAndBone) {
         "BoneMaxRange 4\n"
         "AddLight 20000000\nLightColor 1 0.5 0\nLightIntensity 0.8\nAffectSpecular 0\nLightType 2\nLensFlare "
         "2\n"
-        "LensFlareFade 18\nLightConeAngle 0.3\nFlareRingColor 0.1 0.2 0.3\n"
+        "LensFlareFade 18\nLightConeAngle 45\nFlareRingColor 0.1 0.2 0.3\n"
         "AddCamera 30000000\nZoomFactor 3.2\nFrameSize 640 480\nPixelAspect 1\n";
     auto scene = Parse(text);
     ASSERT_TRUE(scene) << log.Text();
@@ -152,7 +152,7 @@ TEST(LWSceneReaderTest, KeywordTablesFillSceneObjectLightCameraAndBone) {
     EXPECT_EQ(light.lightType, 2u);
     EXPECT_FALSE(light.lensFlare);  // only 1 turns flares on
     EXPECT_TRUE(light.flareFadeBit1 && light.flareFadeBit4);
-    EXPECT_FLOAT_EQ(light.coneAngle.value, 0.3f);
+    EXPECT_FLOAT_EQ(light.coneAngle.value, 45 * kPi / 180);
     EXPECT_FLOAT_EQ(light.edgeAngle.value, 0.0873f);
 
     float h = 0, v = 0;

@@ -93,7 +93,7 @@ LWObjectWriter::Layer& LWObjectWriter::Current() {
 }
 
 void LWObjectWriter::AddLayer(const std::string& name, float pivotX, float pivotY, float pivotZ, int parent) {
-    m_layers.push_back(Layer{name, {pivotX, pivotY, pivotZ}, parent, {}, {}, {}, {}, {}});
+    m_layers.push_back(Layer{name, {pivotX, pivotY, pivotZ}, parent, {}, {}, {}, {}, {}, {}});
 }
 
 uint32_t LWObjectWriter::AddPoint(float x, float y, float z) {
@@ -127,6 +127,10 @@ void LWObjectWriter::SetCornerUV(const std::string& map, uint32_t point, uint32_
 
 void LWObjectWriter::SetWeight(const std::string& map, uint32_t point, float weight) {
     Current().weights[map][point] = weight;
+}
+
+void LWObjectWriter::SetMorph(const std::string& map, uint32_t point, float dx, float dy, float dz) {
+    Current().morphs[map][point] = {dx, dy, dz};
 }
 
 LWSurfaceDesc& LWObjectWriter::AddSurface(const std::string& name) {
@@ -174,6 +178,12 @@ std::vector<uint8_t> LWObjectWriter::Write() const {
             vmap.Id("TXUV").U2(2).S0(map.first);
             for (const auto& entry : map.second)
                 vmap.VX(entry.first).F4(entry.second.first).F4(entry.second.second);
+            body.Chunk("VMAP", vmap);
+        }
+        for (const auto& map : layer.morphs) {
+            Iff vmap;
+            vmap.Id("MORF").U2(3).S0(map.first);
+            for (const auto& entry : map.second) vmap.VX(entry.first).Vec(entry.second.data());
             body.Chunk("VMAP", vmap);
         }
         for (const auto& map : layer.weights) {

@@ -72,6 +72,8 @@ public:
     void SetUV(const std::string& map, uint32_t point, float u, float v);
     void SetCornerUV(const std::string& map, uint32_t point, uint32_t polygon, float u, float v);
     void SetWeight(const std::string& map, uint32_t point, float weight);
+    // An offset of a point in a morph map (file space, like the points).
+    void SetMorph(const std::string& map, uint32_t point, float dx, float dy, float dz);
 
     LWSurfaceDesc& AddSurface(const std::string& name);
     uint32_t AddClip(const std::string& fileName);         // clip index, from 1
@@ -102,6 +104,7 @@ private:
         std::map<std::string, std::map<uint32_t, std::pair<float, float>>> uvs;
         std::map<std::string, std::vector<Corner>> cornerUVs;
         std::map<std::string, std::map<uint32_t, float>> weights;
+        std::map<std::string, std::map<uint32_t, std::vector<float>>> morphs;
     };
     uint16_t Tag(const std::string& surface);
     Layer& Current();
