@@ -13,6 +13,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptValueUtil.h"
+#include "show/EffectScene.h"
 #include "show/EffectSprite.h"
 #include "sound/ISoundEngine.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     DemoFramework framework("script.xml");
     framework.RegisterObjectType("effect_null", EffectNull::Create);
     framework.RegisterObjectType("sprite", EffectSprite::Create);
+    framework.RegisterObjectType("effect_scene", EffectScene::Create);
     for (int i = 1; i < argc; ++i) {
         ObjectFactory factory = framework.FindObjectFactory(argv[i]);
         if (!factory) {
