@@ -68,9 +68,13 @@ void main()
     vec2 refractUV = Project(surface + bent * min(below, 1.5));
     // A bent sample that lands on something in front of the water would show it twice.
     vec4 refractEye = viewMat * vec4(surface, 1.0);
-    if (SceneDistance(refractUV) < -refractEye.z) refractUV = screenUV;
+    float refractZ = SceneDistance(refractUV);
+    if (refractZ < -refractEye.z) {
+        refractUV = screenUV;
+        refractZ = sceneZ;
+    }
     vec3 under = texture2D(texture3, refractUV).rgb;
-    float throughDepth = min(SceneDistance(refractUV), 1e3) * length(es_eyeDir) - eyeDistance;
+    float throughDepth = min(refractZ, 1e3) * length(es_eyeDir) - eyeDistance;
     vec3 transmit = exp(-kAbsorb * max(throughDepth, 0.0));
     vec3 deep = kDeep * (ambColor * 1.5 + sunColor * 0.5);
     vec3 water = mix(deep, under, transmit);

@@ -11,9 +11,9 @@ uniform vec4 haze;           // horizon colour, fading per scene unit
 uniform float depthScale;    // 1 / far, as the occlusion stores distances
 varying vec2 screenUV;
 
-float EyeDistance(vec2 uv)
+float EyeDistance(float depth)
 {
-    return depthAB.y / (texture2D(texture3, uv).r - depthAB.x);
+    return depthAB.y / (depth - depthAB.x);
 }
 
 // One bilinear tap (a 2 x 2 block of occlusion texels), trusted as far as its depth matches.
@@ -30,10 +30,11 @@ void main()
     vec4 scene = texture2D(texture0, screenUV);
     vec3 colour = scene.rgb;
     float depth = texture2D(texture3, screenUV).r;
-    if (amounts.y > 0.0) {
+    // The sky (nothing in the depth pre-pass) is neither occluded nor hazed.
+    if (amounts.y > 0.0 && depth < 1.0) {
         // Four taps cover 4 x 4 occlusion texels, one whole repeat of its sampling pattern;
         // taps across a depth edge count little, so no dark rim spills over silhouettes.
-        float z = depth >= 1.0 ? 1.0 : EyeDistance(screenUV) * depthScale;
+        float z = EyeDistance(depth) * depthScale;
         float sum = 0.0, weight = 0.0;
         Tap(amounts.zw * vec2(-1.0, -1.0), z, sum, weight);
         Tap(amounts.zw * vec2(1.0, -1.0), z, sum, weight);
@@ -41,7 +42,7 @@ void main()
         Tap(amounts.zw * vec2(1.0, 1.0), z, sum, weight);
         colour *= mix(1.0, sum / weight, clamp(scene.a, 0.0, 1.0));
     }
-    if (haze.w > 0.0 && depth < 1.0) colour = mix(colour, haze.rgb, 1.0 - exp(-EyeDistance(screenUV) * haze.w));
+    if (haze.w > 0.0 && depth < 1.0) colour = mix(colour, haze.rgb, 1.0 - exp(-EyeDistance(depth) * haze.w));
     if (amounts.x > 0.0) colour += texture2D(texture1, screenUV).rgb * amounts.x;
     gl_FragColor = vec4(colour, 1.0);
 }
