@@ -47,6 +47,11 @@ void FrameCapture::ReadWindow(int width, int height, uint8_t* out) {
 
 bool FrameCapture::WriteFrame(uint32_t frameIndex, int width, int height) {
     if (width <= 0 || height <= 0) return false;
+    if (settings_.writeFrame) {
+        const bool written = settings_.writeFrame(frameIndex, width, height);
+        if (written && settings_.frameWritten) settings_.frameWritten(frameIndex);
+        return written;
+    }
     const size_t stride = static_cast<size_t>(width) * 3;
     pixels_.resize(stride * static_cast<size_t>(height));
     flipped_.resize(pixels_.size());

@@ -13,6 +13,9 @@ struct CaptureSettings {
     double fps = 60.0;
     // Called after frame n was written (the application mixes that frame's share of sound).
     std::function<void(uint32_t frameIndex)> frameWritten;
+    // Takes the place of reading the window and writing DIR/frame_NNNNN.png when set (another
+    // output, or a test without a window); called with the window's context current.
+    std::function<bool(uint32_t frameIndex, int width, int height)> writeFrame;
 };
 
 class FrameCapture {

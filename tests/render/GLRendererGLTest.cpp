@@ -1,5 +1,3 @@
-#include "render/GLRenderer.h"
-
 #include <cmath>
 #include <cstring>
 
@@ -7,6 +5,7 @@
 #include "render/ElementList.h"
 #include "render/GLFrameBufferManager.h"
 #include "render/GLRenderTarget.h"
+#include "render/GLRenderer.h"
 
 namespace {
 const float kOrigin[2] = {0, 0};
@@ -16,8 +15,8 @@ class GLRendererTest : public RendererFixture {
 protected:
     GLRenderTarget* MakeTarget(uint32_t w, uint32_t h) {
         const float border[4] = {0, 0, 0, 0};
-        return m_renderer->CreateRenderTarget(w, h, float(w) / float(h), WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE,
-                                              FILTER_NEAREST, FILTER_NEAREST, border);
+        return m_renderer->CreateRenderTarget(w, h, float(w) / float(h), WRAP_CLAMP_TO_EDGE,
+                                              WRAP_CLAMP_TO_EDGE, FILTER_NEAREST, FILTER_NEAREST, border);
     }
     void Ortho() {
         m_renderer->SetOrtho(0, 1, 1, 0, -1, 1);
@@ -46,6 +45,26 @@ TEST_F(GLRendererTest, ViewportIsFittedToTheAspectAndCentred) {
     EXPECT_EQ(vp[1], 0);
     EXPECT_EQ(vp[2], 400);
     EXPECT_EQ(vp[3], 400);
+
+    // Off-centre, non-square requests on mismatched aspects: on the fitted axis the size comes
+    // from the other axis's size and the position is replaced by the centring offset.
+    struct Case {
+        int width, height;
+        float aspect, pos[2], size[2];
+        GLint expected[4];
+    } cases[] = {
+        {800, 600, 16.0f / 9.0f, {0.25f, 0.5f}, {0.5f, 0.8f}, {200, 127, 400, 225}},
+        {800, 400, 1.0f, {0.1f, 0.3f}, {0.6f, 0.5f}, {140, 120, 200, 200}},
+    };
+    for (const Case& c : cases) {
+        TestWindow target(c.width, c.height, c.aspect);
+        m_renderer->SetRenderTarget(&target);
+        m_renderer->SetViewport(c.pos, c.size);
+        glGetIntegerv(GL_VIEWPORT, vp);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(vp[i], c.expected[i]) << c.width << "x" << c.height << " [" << i << "]";
+        m_renderer->SetRenderTarget(&m_window);
+    }
 
     TestWindow same(640, 480, 640.0f / 480.0f);
     m_renderer->SetRenderTarget(&same);
@@ -114,7 +133,8 @@ TEST_F(GLRendererTest, BlendFactorsReachOpenGL) {
     m_renderer->SetViewport(kOrigin, kFull);
     m_renderer->SetDepthTest(false, COMPARE_ALWAYS);
     m_renderer->SetCulling(false, 0);
-    const float blue[4] = {0, 0, 1, 1}, halfRed[4] = {1, 0, 0, 0.5f}, center[2] = {0.5f, 0.5f}, one[2] = {1, 1};
+    const float blue[4] = {0, 0, 1, 1}, halfRed[4] = {1, 0, 0, 0.5f}, center[2] = {0.5f, 0.5f},
+                one[2] = {1, 1};
     m_renderer->SetClearColor(blue);
     m_renderer->Clear(CLEAR_COLOR_ALL);
     m_renderer->SetBlend(true, BLEND_SRC_ALPHA, BLEND_ONE_MINUS_SRC_ALPHA);
@@ -144,6 +164,84 @@ TEST_F(GLRendererTest, BlendFactorsReachOpenGL) {
     m_renderer->SetBlend(false, BLEND_ONE, BLEND_ZERO);
     m_renderer->SetRenderTarget(&m_window);
     delete target;
+}
+
+TEST_F(GLRendererTest, EveryEnumReachesOpenGLAsItsOwnValue) {
+    auto get = [](GLenum name) {
+        GLint value = 0;
+        glGetIntegerv(name, &value);
+        return static_cast<GLenum>(value);
+    };
+    // Codes 1 to 11 in their documented order.
+    const GLenum factors[] = {GL_ZERO,
+                              GL_ONE,
+                              GL_DST_COLOR,
+                              GL_SRC_COLOR,
+                              GL_ONE_MINUS_DST_COLOR,
+                              GL_ONE_MINUS_SRC_COLOR,
+                              GL_DST_ALPHA,
+                              GL_SRC_ALPHA,
+                              GL_ONE_MINUS_DST_ALPHA,
+                              GL_ONE_MINUS_SRC_ALPHA,
+                              GL_SRC_ALPHA_SATURATE};
+    for (uint32_t code = BLEND_ZERO; code <= BLEND_SRC_ALPHA_SATURATE; ++code) {
+        m_renderer->SetBlend(true, code, code == BLEND_SRC_ALPHA_SATURATE ? BLEND_ONE : code);
+        EXPECT_EQ(get(GL_BLEND_SRC_RGB), factors[code - 1]) << "blend source " << code;
+        if (code != BLEND_SRC_ALPHA_SATURATE) {
+            EXPECT_EQ(get(GL_BLEND_DST_RGB), factors[code - 1]) << code;
+        }
+    }
+    const GLenum functions[] = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
+                                GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    for (uint32_t code = COMPARE_NEVER; code <= COMPARE_ALWAYS; ++code) {
+        m_renderer->SetDepthTest(true, code);
+        EXPECT_EQ(get(GL_DEPTH_FUNC), functions[code - 1]) << "depth " << code;
+        m_renderer->SetAlphaTest(true, code, 0.5f);
+        EXPECT_EQ(get(GL_ALPHA_TEST_FUNC), functions[code - 1]) << "alpha " << code;
+    }
+    const GLenum faces[] = {GL_BACK, GL_FRONT, GL_FRONT_AND_BACK};
+    for (uint32_t code = FACE_BACK; code <= FACE_FRONT_AND_BACK; ++code) {
+        m_renderer->SetCulling(true, code);
+        EXPECT_EQ(get(GL_CULL_FACE_MODE), faces[code - 1]) << "face " << code;
+    }
+    m_renderer->SetFrontFace(FRONT_FACE_CW);
+    EXPECT_EQ(get(GL_FRONT_FACE), static_cast<GLenum>(GL_CW));
+    m_renderer->SetFrontFace(FRONT_FACE_CCW);
+    EXPECT_EQ(get(GL_FRONT_FACE), static_cast<GLenum>(GL_CCW));
+
+    // Texture filters (magnification, and minification with each mipmap mode) and wraps.
+    struct Filter {
+        uint32_t filter, mipmap;
+        GLenum mag, min;
+    } filters[] = {{FILTER_NEAREST, MIPMAP_NONE, GL_NEAREST, GL_NEAREST},
+                   {FILTER_LINEAR, MIPMAP_NONE, GL_LINEAR, GL_LINEAR},
+                   {FILTER_NEAREST, MIPMAP_NEAREST, GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
+                   {FILTER_LINEAR, MIPMAP_NEAREST, GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
+                   {FILTER_NEAREST, MIPMAP_LINEAR, GL_NEAREST, GL_NEAREST_MIPMAP_LINEAR},
+                   {FILTER_LINEAR, MIPMAP_LINEAR, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR}};
+    const GLenum wraps[] = {GL_REPEAT, GL_CLAMP, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_BORDER, GL_MIRRORED_REPEAT};
+    for (size_t i = 0; i < 6; ++i) {
+        const uint32_t wrap = WRAP_REPEAT + static_cast<uint32_t>(i % 5);
+        m_renderer->ResetTextureParameters();
+        m_renderer->SetTextureFilter(filters[i].filter, filters[i].filter, filters[i].mipmap);
+        m_renderer->SetTextureWrap(wrap, WRAP_REPEAT + static_cast<uint32_t>((i + 1) % 5), WRAP_REPEAT);
+        const uint32_t texture = m_renderer->AddDynamicTexture2D(4, 4, FORMAT_RGBA);
+        ASSERT_NE(texture, 0u);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint value = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
+        EXPECT_EQ(static_cast<GLenum>(value), filters[i].mag) << i;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+        EXPECT_EQ(static_cast<GLenum>(value), filters[i].min) << i;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
+        EXPECT_EQ(static_cast<GLenum>(value), wraps[i % 5]) << i;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
+        EXPECT_EQ(static_cast<GLenum>(value), wraps[(i + 1) % 5]) << i;
+        glBindTexture(GL_TEXTURE_2D, 0);
+        m_renderer->FreeTexture(texture);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    m_renderer->ResetState();
 }
 
 TEST_F(GLRendererTest, SpriteIsPlacedRotatedAndTextured) {
@@ -212,9 +310,10 @@ TEST_F(GLRendererTest, DrawTextLightsOnlyTheGlyph) {
 TEST_F(GLRendererTest, StatisticsCountPrimitivesByType) {
     struct Case {
         uint32_t type, vertices, primitives;
-    } cases[] = {{PRIMITIVE_TRIANGLES, 6, 2},  {PRIMITIVE_TRIANGLE_STRIP, 5, 3}, {PRIMITIVE_TRIANGLE_FAN, 6, 4},
-                 {PRIMITIVE_LINES, 5, 2},      {PRIMITIVE_LINE_STRIP, 5, 4},     {PRIMITIVE_LINE_LOOP, 5, 5},
-                 {PRIMITIVE_POINTS, 7, 7},     {99, 3, 3}};
+    } cases[] = {{PRIMITIVE_TRIANGLES, 6, 2},    {PRIMITIVE_TRIANGLE_STRIP, 5, 3},
+                 {PRIMITIVE_TRIANGLE_FAN, 6, 4}, {PRIMITIVE_LINES, 5, 2},
+                 {PRIMITIVE_LINE_STRIP, 5, 4},   {PRIMITIVE_LINE_LOOP, 5, 5},
+                 {PRIMITIVE_POINTS, 7, 7},       {99, 3, 3}};
     for (const Case& c : cases) {
         ElementList list(c.type, c.vertices, c.vertices);
         list.AllocVertexData(VERTEX_DATA_POSITION, 12);
@@ -380,9 +479,10 @@ TEST_F(GLRendererTest, TeardownReportsWhatWasLeftBehind) {
                        std::to_string(dynamic) + "\n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("WARNING: GLVertexBufferManager: undeleted buffers: 1\nWARNING: -Undeleted buffer: id=" +
-                       std::to_string(buffer) + "\n"),
-              std::string::npos);
+    EXPECT_NE(
+        log.find("WARNING: GLVertexBufferManager: undeleted buffers: 1\nWARNING: -Undeleted buffer: id=" +
+                 std::to_string(buffer) + "\n"),
+        std::string::npos);
     EXPECT_NE(log.find("WARNING: GLShaderManager: undeleted shaders: 1\n"
                        "WARNING: -Undeleted shader: \"GLSL/leak.vert\", id="),
               std::string::npos);

@@ -130,22 +130,28 @@ TEST(EffectBase, PreRenderBindsViewportAndClears) {
 }
 
 TEST(EffectBase, FitViewportMatchesTheRendererRule) {
-    FakeUserInterface wide;
-    wide.width = 800;
-    wide.height = 300;  // wider than 16:9: pillarboxed
-    const float pos[2] = {0.0f, 0.0f}, size[2] = {1.0f, 1.0f};
-    float p[2], s[2];
-    ScriptObjectEffect::FitViewport(&wide, pos, size, p, s);
-    EXPECT_FLOAT_EQ(s[0], (16.0f / 9.0f) / (800.0f / 300.0f));
-    EXPECT_FLOAT_EQ(p[0], (1.0f - s[0]) / 2.0f);
-    EXPECT_FLOAT_EQ(p[1], 0.0f);
-    EXPECT_FLOAT_EQ(s[1], 1.0f);
-    FakeUserInterface same;
-    same.width = 1280;
-    same.height = 720;
-    ScriptObjectEffect::FitViewport(&same, pos, size, p, s);
-    EXPECT_FLOAT_EQ(s[0], 1.0f);
-    EXPECT_FLOAT_EQ(s[1], 1.0f);
+    // On the fitted axis the size follows the other axis's size and the position becomes the
+    // centring offset; the other axis passes through.
+    struct Case {
+        int width, height;
+        float pos[2], size[2], expectedPos[2], expectedSize[2];
+    } cases[] = {
+        {800, 300, {0, 0}, {1, 1}, {(1 - 2.0f / 3) / 2, 0}, {2.0f / 3, 1}},  // pillarboxed
+        {800, 300, {0.1f, 0.2f}, {0.6f, 0.5f}, {(0.6f - 1.0f / 3) / 2, 0.2f}, {1.0f / 3, 0.5f}},
+        {800, 600, {0.25f, 0.5f}, {0.5f, 0.8f}, {0.25f, (0.8f - 0.375f) / 2}, {0.5f, 0.375f}},  // letterboxed
+        {1280, 720, {0.3f, 0.1f}, {0.5f, 0.25f}, {0.3f, 0.1f}, {0.5f, 0.25f}},                  // same aspect
+    };
+    for (const Case& c : cases) {
+        FakeUserInterface target;
+        target.width = c.width;
+        target.height = c.height;
+        float p[2], s[2];
+        ScriptObjectEffect::FitViewport(&target, c.pos, c.size, p, s);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_NEAR(p[i], c.expectedPos[i], 1e-6f) << c.width << "x" << c.height << " position " << i;
+            EXPECT_NEAR(s[i], c.expectedSize[i], 1e-6f) << c.width << "x" << c.height << " size " << i;
+        }
+    }
 }
 
 TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {

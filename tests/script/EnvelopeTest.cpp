@@ -80,6 +80,31 @@ TEST(EnvelopeTest, SpansByShape) {
     EXPECT_EQ(channel.AddKey(1.0f, 1.0f, 1), 5u);  // ids are never reused
 }
 
+TEST(EnvelopeTest, InnerKeysTakeTheirTangentsFromBothNeighbours) {
+    // Keys (0, 0), (1, 2), (3, 1). First span: outgoing 2 (no key before), incoming at the middle
+    // key (1 - 0) / (3 - 0) * ((1 - 2) + 2) = 1/3. Second span: outgoing (3 - 1) / (3 - 0) *
+    // ((2 - 0) + (1 - 2)) = 2/3, incoming -1 (no key after). At u = 0.5: h1 = h2 = 0.5,
+    // h3 = 0.125, h4 = -0.125.
+    for (uint32_t shape : {EnvelopeChannel::SHAPE_SPLINE, EnvelopeChannel::SHAPE_LINEAR}) {
+        EnvelopeChannel channel;
+        channel.AddKey(0.0f, 0.0f, shape);
+        channel.AddKey(1.0f, 2.0f, shape);
+        channel.AddKey(3.0f, 1.0f, shape);
+        if (shape == EnvelopeChannel::SHAPE_SPLINE) {
+            EXPECT_FLOAT_EQ(channel.Evaluate(0.5f), 0.5f * 2.0f + 0.125f * 2.0f - 0.125f / 3.0f);
+            EXPECT_FLOAT_EQ(channel.Evaluate(2.0f),
+                            0.5f * 2.0f + 0.5f * 1.0f + 0.125f * 2.0f / 3.0f + 0.125f);
+        } else {
+            EXPECT_FLOAT_EQ(channel.Evaluate(2.0f), 1.5f);
+        }
+        // "linear" outside the keys continues the end spans' own slopes: 2 per second before
+        // the first key, -1/2 after the last.
+        channel.preBehavior = channel.postBehavior = EnvelopeChannel::BEHAVIOR_LINEAR;
+        EXPECT_FLOAT_EQ(channel.Evaluate(-1.0f), -2.0f) << shape;
+        EXPECT_FLOAT_EQ(channel.Evaluate(5.0f), 0.0f) << shape;
+    }
+}
+
 TEST(EnvelopeTest, CoincidentKeyTimesStayFinite) {
     EnvelopeChannel channel;
     channel.AddKey(1.0f, 0.0f, EnvelopeChannel::SHAPE_SPLINE);

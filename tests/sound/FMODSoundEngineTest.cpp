@@ -265,6 +265,36 @@ TEST_F(FMODSoundEngineTest, LoopPointsAreClampedToExactSamples) {
     }
 }
 
+TEST_F(FMODSoundEngineTest, StreamsPlayingAtOnceAreAdded) {
+    // ramp.wav holds source frame + 1 in each frame; two ramps started 500 frames apart and a
+    // third stopped before the mix sum up sample by sample.
+    const std::string wavPath = m_data.Path("two.wav");
+    AudioBackend_SetOffline(wavPath.c_str());
+    {
+        FMODSoundEngine engine;
+        ASSERT_TRUE(engine.Init(1.0f));
+        const int first = engine.LoadStream(m_data.GetLoader(), "ramp.wav");
+        const int second = engine.LoadStream(m_data.GetLoader(), "ramp.wav");
+        const int stopped = engine.LoadStream(m_data.GetLoader(), "ramp.wav");
+        engine.PlayStream(first);
+        engine.PlayStream(stopped);
+        engine.StopStream(stopped);
+        AudioBackend_MixOfflineTo(500);
+        engine.PlayStream(second);
+        AudioBackend_MixOfflineTo(3000);
+        engine.DeleteAll();
+    }
+    SF_INFO info;
+    std::vector<int16_t> pcm = SoundTestData::ReadShorts(wavPath, info);
+    ASSERT_EQ(info.frames, 3000);
+    for (int frame : {0, 499, 500, 1000, 1999, 2000, 2499, 2500}) {
+        const int expected =
+            (frame < 2000 ? frame + 1 : 0) + (frame >= 500 && frame < 2500 ? frame - 499 : 0);
+        EXPECT_EQ(pcm[2 * static_cast<size_t>(frame)], expected) << "frame " << frame;
+        EXPECT_EQ(pcm[2 * static_cast<size_t>(frame) + 1], expected) << "frame " << frame;
+    }
+}
+
 TEST(SoundEngineInstanceTest, CreateOnceAndDestroyClears) {
     EXPECT_EQ(GetSoundEngine(), nullptr);
     ISoundEngine* engine = CreateSoundEngine();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "ui/IAppFramework.h"
 #include "ui/UserInterfaceBase.h"
@@ -14,6 +15,10 @@ public:
     HeadlessUserInterface() : UserInterfaceBase(0, 0) {}
     bool Init(int*, char**, const char*) override { return true; }
     void Start(IAppFramework* framework) override { BeginLoop(framework, "HeadlessUserInterface"); }
+    void Resize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
     int swaps = 0;
 
 private:
@@ -125,17 +130,34 @@ TEST(UserInterface, CaptureClockStepsByFixedFrameTime) {
     HeadlessUserInterface ui;
     CaptureSettings capture;
     capture.enabled = true;
-    capture.fps = 10.0;
+    capture.fps = 30.0;
+    std::vector<uint32_t> written, mixed;
+    capture.writeFrame = [&](uint32_t frame, int, int) {
+        written.push_back(frame);
+        return true;
+    };
+    capture.frameWritten = [&](uint32_t frame) { mixed.push_back(frame); };
     ui.SetCapture(capture);
+    ui.Resize(64, 36);
     RecordingFramework fw;
     ui.Start(&fw);
     EXPECT_FALSE(ui.IsCaptureAwaitingRender());
-    ui.FrameUpdate();
-    EXPECT_FLOAT_EQ(fw.lastTime, 0.0f);
-    EXPECT_FLOAT_EQ(fw.lastDt, 0.0f);
-    EXPECT_DOUBLE_EQ(ui.GetElapsedTime(), 0.0);
-    // The updated frame must be drawn and written before time may step again.
-    EXPECT_TRUE(ui.IsCaptureAwaitingRender());
+    // Frame n shows time n / 30 with a step of 1 / 30 (the first step is 0), however long the
+    // machine takes; an expose between frames draws without stepping or writing.
+    for (uint32_t n = 0; n < 100; ++n) {
+        ui.FrameUpdate();
+        ASSERT_NEAR(fw.lastTime, n / 30.0, 1e-5) << n;
+        ASSERT_NEAR(fw.lastDt, n == 0 ? 0.0 : 1.0 / 30.0, 1e-5) << n;
+        // The updated frame must be drawn and written before time may step again.
+        EXPECT_TRUE(ui.IsCaptureAwaitingRender());
+        ui.FrameRender();
+        ui.FrameRender();
+        EXPECT_FALSE(ui.IsCaptureAwaitingRender());
+    }
+    EXPECT_NEAR(ui.GetElapsedTime(), 99 / 30.0 + 1 / 30.0, 1e-6);
+    ASSERT_EQ(written.size(), 100u);
+    EXPECT_EQ(written[99], 99u);
+    EXPECT_EQ(mixed, written);
 }
 
 TEST(UserInterfaceDeathTest, EscapeEndsTheProgramBeforeTheFrameworkSeesIt) {
