@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Canvas.h"
 #include "OggWriter.h"
 #include "Song.h"
 #include "StrokeFont.h"
@@ -34,6 +35,26 @@ TEST(StrokeFontTest, EveryGlyphParsesAndStaysInsideTheDesignBox) {
     EXPECT_FALSE(StrokeFont::HasGlyph(' '));
     EXPECT_TRUE(StrokeFont::Glyph(0x7f).empty());
     EXPECT_TRUE(StrokeFont::Glyph(10).empty());
+}
+
+TEST(CanvasTest, PolygonsFillTheirAreaWithSoftEdges) {
+    Canvas canvas(8, 8);
+    canvas.Fill(Rgba{0, 0, 0, 0});
+    // A right triangle over half the canvas, and the same drawn the other way round below it.
+    canvas.FillPolygon({{0, 0}, {8, 0}, {0, 8}}, Rgba{1, 0, 0, 1});
+    float covered = 0.0f;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) covered += canvas.Get(x, y).a;
+    EXPECT_NEAR(covered, 32.0f, 0.5f);
+    EXPECT_FLOAT_EQ(canvas.Get(1, 1).a, 1.0f);
+    EXPECT_FLOAT_EQ(canvas.Get(7, 7).a, 0.0f);
+    EXPECT_GT(canvas.Get(3, 4).a, 0.3f);  // the diagonal runs through this pixel
+    EXPECT_LT(canvas.Get(3, 4).a, 0.7f);
+    Canvas other(8, 8);
+    other.Fill(Rgba{0, 0, 0, 0});
+    other.FillPolygon({{0, 8}, {8, 0}, {0, 0}}, Rgba{1, 0, 0, 1});
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_FLOAT_EQ(other.Get(x, y).a, canvas.Get(x, y).a);
 }
 
 TEST(SynthTest, NoteNamesAndFrequencies) {

@@ -173,6 +173,104 @@ TEST(LWWriterTest, SolidsAreClosedAndFaceOutwards) {
     EXPECT_NEAR(VolumeOfClosedLayer(*object->layers[2]), 4.0 / 3 * pi, 0.06);
 }
 
+TEST(LWWriterTest, PlacedAndLoftedSolidsStayClosedAndFaceOutwards) {
+    LWObjectWriter writer;
+    const float centre[3] = {0, 0, 0}, size[3] = {2, 1, 4};
+    // Turned and moved, then mirrored: the same solid, still closed and facing out.
+    writer.SetPlacement(LWPlacement::Translation(5, 1, -2) * LWPlacement::RotationY(0.7f) *
+                        LWPlacement::RotationX(0.3f));
+    LWShapes::AddBevelBox(writer, centre, size, 0.1f, "S");
+    const float moved[3] = {writer.Point(0)[0], writer.Point(0)[1], writer.Point(0)[2]};
+    writer.AddLayer("mirrored");
+    writer.SetPlacement(LWPlacement::Scaling(-1, 1, 1));
+    LWShapes::AddBevelBox(writer, centre, size, 0.1f, "S");
+    writer.ResetPlacement();
+    // A square tube capped at both ends, and a pyramid closed by an apex ring.
+    writer.AddLayer("tube");
+    const float a[3] = {1, 0, 0}, b[3] = {0, 0, 1}, bottom[3] = {0, 0, 0}, top[3] = {0, 2, 0};
+    const auto square = LWShapes::RoundedRectangle(1, 1, 0, 1);
+    LWShapes::AddLoft(writer,
+                      {LWShapes::PlaneRing(square, bottom, a, b), LWShapes::PlaneRing(square, top, a, b)},
+                      true, true, "S");
+    writer.AddLayer("pyramid");
+    LWShapes::AddLoft(writer, {LWShapes::PlaneRing(square, bottom, a, b), {{0.0f, 3.0f, 0.0f}}}, true, false,
+                      "S");
+    // A frame with a hole, lofted from the outside in: walls outward, the inner wall inward.
+    writer.AddLayer("frame");
+    const float back[3] = {0, 0, 1}, front[3] = {0, 0, 0}, ax[3] = {1, 0, 0}, ay[3] = {0, 1, 0};
+    const auto outer = LWShapes::RoundedRectangle(4, 3, 0.2f, 2),
+               inner = LWShapes::RoundedRectangle(2, 1.5f, 0.2f, 2);
+    LWShapes::AddLoft(writer,
+                      {LWShapes::PlaneRing(outer, back, ax, ay), LWShapes::PlaneRing(outer, front, ax, ay),
+                       LWShapes::PlaneRing(inner, front, ax, ay), LWShapes::PlaneRing(inner, back, ax, ay)},
+                      false, false, "S");
+    writer.AddLayer("patch");
+    const float up[3] = {0, 1, 0};
+    const uint32_t first = LWShapes::AddPatch(
+        writer, 3, 2, [](float u, float v, float p[3]) { p[0] = u * 3, p[1] = 0.1f * u, p[2] = v * 2; }, up,
+        "S");
+    LWShapes::ProjectUV(writer, "uv", first, writer.PointCount(), bottom, a, b, 0.5f, 0.25f);
+
+    auto object = ReadBack(writer);
+    ASSERT_TRUE(object);
+    ASSERT_EQ(object->layers.size(), 6u);
+    // Point 0 of the box: corner (-1, -0.5, -2) pulled in by the bevel on x, turned and moved.
+    const float corner[3] = {-1.0f, -0.4f, -1.9f};
+    const float cx = std::cos(0.3f), sx = std::sin(0.3f), cy = std::cos(0.7f), sy = std::sin(0.7f);
+    const float r1[3] = {corner[0], corner[1] * cx - corner[2] * sx, corner[1] * sx + corner[2] * cx};
+    EXPECT_NEAR(moved[0], r1[0] * cy + r1[2] * sy + 5, 1e-5f);
+    EXPECT_NEAR(moved[1], r1[1] + 1, 1e-5f);
+    EXPECT_NEAR(moved[2], -r1[0] * sy + r1[2] * cy - 2, 1e-5f);
+    const double box = 2.0 * 1 * 4 - 4 * (2 + 1 + 4 - 6 * 0.1) * 0.1 * 0.1 / 2 - 8 * 0.001 * 5 / 6;
+    EXPECT_NEAR(VolumeOfClosedLayer(*object->layers[0]), box, 1e-3);
+    EXPECT_NEAR(VolumeOfClosedLayer(*object->layers[1]), box, 1e-3);
+    EXPECT_NEAR(VolumeOfClosedLayer(*object->layers[2]), 2.0, 1e-4);
+    EXPECT_NEAR(VolumeOfClosedLayer(*object->layers[3]), 1.0, 1e-4);
+    // The frame's outer wall faces out (+x on the right), its inner wall in (-x on the right).
+    const LWLayer& frame = *object->layers[4];
+    bool outerOut = false, innerIn = false;
+    for (uint32_t p = 0; p < frame.PolygonCount(); ++p) {
+        const float* n = &frame.polygonNormals[p * 3ull];
+        const float* v = frame.Point(frame.PolygonVertex(frame.polygons[p], 0));
+        if (v[0] > 1.9f && n[0] > 0.99f) outerOut = true;
+        if (v[0] > 0.9f && v[0] < 1.1f && n[0] < -0.99f) innerIn = true;
+        EXPECT_FALSE(v[0] > 1.9f && n[0] < -0.5f) << "outer wall turned in";
+    }
+    EXPECT_TRUE(outerOut && innerIn);
+    const LWLayer& patch = *object->layers[5];
+    ASSERT_EQ(patch.PolygonCount(), 6u);
+    for (uint32_t p = 0; p < patch.PolygonCount(); ++p) EXPECT_GT(patch.polygonNormals[p * 3ull + 1], 0.99f);
+    const LWVertexMap* uv = patch.FindVertexMap(LWID("TXUV"), "uv", false);
+    ASSERT_TRUE(uv);
+    EXPECT_FLOAT_EQ(uv->Values(11)[0], 3.5f);  // the last point (3, 0.1, 2)
+    EXPECT_FLOAT_EQ(uv->Values(11)[1], 2.25f);
+}
+
+TEST(LWWriterTest, MetalSurfacesAndWideCamerasReadBack) {
+    LWObjectWriter writer;
+    const uint32_t clip = writer.AddClip("images/room.png");
+    writer.AddPoint(0, 0, 0);
+    LWSurfaceDesc& brass = writer.AddSurface("Brass");
+    brass.colourHighlights = 0.8f;
+    brass.reflectionImage = clip;
+    auto object = ReadBack(writer);
+    ASSERT_TRUE(object);
+    const LWSurface* surface = object->FindSurface("Brass");
+    ASSERT_TRUE(surface);
+    EXPECT_FLOAT_EQ(surface->colourHighlights.value, 0.8f);
+    EXPECT_EQ(object->GetImagePath(surface->reflectionImage), "images/room.png");
+
+    LWSceneWriter scene;
+    scene.AddCamera("Wide", 3.0f, 1280, 720);
+    const std::string text = scene.Write();
+    LWSceneReader reader;
+    auto read = reader.Parse(text.data(), text.size(), "wide.lws");
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->cameras.size(), 1u);
+    EXPECT_FLOAT_EQ(read->cameras[0]->frameWidth, 1280.0f);
+    EXPECT_FLOAT_EQ(read->cameras[0]->frameHeight, 720.0f);
+}
+
 TEST(LWWriterTest, ScenesReadBackAsWritten) {
     LWSceneWriter writer;
     writer.SetFrames(-5, 55, 25);

@@ -37,3 +37,6 @@ void RegisterKaratekaTextureProducts(AssetGenerator& generator);
 void RegisterLightProducts(AssetGenerator& generator);
 void RegisterScreenProducts(AssetGenerator& generator);
 void RegisterLightWaveProducts(AssetGenerator& generator);
+void RegisterHardwareProducts(AssetGenerator& generator);
+void RegisterMatrixSceneProducts(AssetGenerator& generator);
+void RegisterKarateStageProducts(AssetGenerator& generator);

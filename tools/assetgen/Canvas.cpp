@@ -77,6 +77,41 @@ void Canvas::DrawDisc(float cx, float cy, float radius, const Rgba& c) {
     DrawLine(cx, cy, cx, cy, radius, c);
 }
 
+void Canvas::FillPolygon(const std::vector<std::pair<float, float>>& outline, const Rgba& c) {
+    if (outline.size() < 3) return;
+    float minX = outline[0].first, maxX = minX, minY = outline[0].second, maxY = minY;
+    for (const auto& [x, y] : outline) {
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    const int x0 = std::max(0, static_cast<int>(std::floor(minX))),
+              x1 = std::min(m_width - 1, static_cast<int>(maxX));
+    const int y0 = std::max(0, static_cast<int>(std::floor(minY))),
+              y1 = std::min(m_height - 1, static_cast<int>(maxY));
+    const size_t n = outline.size();
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            int inside = 0;
+            for (int s = 0; s < 16; ++s) {
+                // Sixteen rooks: every sample on its own row and column, so edges at any angle
+                // (45 degrees included) are covered in proportion.
+                const float px = x + (s + 0.5f) / 16.0f, py = y + ((s * 5) % 16 + 0.5f) / 16.0f;
+                bool in = false;
+                for (size_t i = 0, j = n - 1; i < n; j = i++) {
+                    const float xi = outline[i].first, yi = outline[i].second;
+                    const float xj = outline[j].first, yj = outline[j].second;
+                    if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi) in = !in;
+                }
+                inside += in;
+            }
+            if (inside) Blend(x, y, c, inside / 16.0f);
+        }
+}
+
+void Canvas::FillRect(float x0, float y0, float x1, float y1, const Rgba& c) {
+    FillPolygon({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}, c);
+}
+
 std::vector<uint8_t> Canvas::ToRGBA8() const {
     std::vector<uint8_t> out(m_pixels.size() * 4);
     for (size_t i = 0; i < m_pixels.size(); ++i) {

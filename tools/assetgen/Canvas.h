@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Straight (not premultiplied) RGBA colour, components 0..1.
@@ -31,6 +32,10 @@ public:
     // Anti-aliased round-capped thick line, radius in pixels.
     void DrawLine(float x0, float y0, float x1, float y1, float radius, const Rgba& c);
     void DrawDisc(float cx, float cy, float radius, const Rgba& c);
+    // Anti-aliased fill (16 samples a pixel, even-odd rule) of a closed outline of
+    // (x, y) pixel positions.
+    void FillPolygon(const std::vector<std::pair<float, float>>& outline, const Rgba& c);
+    void FillRect(float x0, float y0, float x1, float y1, const Rgba& c);
 
     // Quantises to 8 bits (rounded) and writes a 32-bit RGBA PNG. Level 9 squeezes flat
     // artwork; photographic noise compresses almost as well and several times faster at 6.

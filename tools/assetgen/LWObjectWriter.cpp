@@ -1,6 +1,7 @@
 #include "LWObjectWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -87,6 +88,62 @@ Iff ImageMap(const LWImageMapDesc& map, int ordinal) {
 
 }  // namespace
 
+LWPlacement LWPlacement::Translation(float x, float y, float z) {
+    LWPlacement p;
+    p.m[3] = x, p.m[7] = y, p.m[11] = z;
+    return p;
+}
+
+LWPlacement LWPlacement::RotationX(float angle) {
+    const float c = std::cos(angle), s = std::sin(angle);
+    LWPlacement p;
+    p.m[5] = c, p.m[6] = -s, p.m[9] = s, p.m[10] = c;
+    return p;
+}
+
+LWPlacement LWPlacement::RotationY(float angle) {
+    const float c = std::cos(angle), s = std::sin(angle);
+    LWPlacement p;
+    p.m[0] = c, p.m[2] = s, p.m[8] = -s, p.m[10] = c;
+    return p;
+}
+
+LWPlacement LWPlacement::RotationZ(float angle) {
+    const float c = std::cos(angle), s = std::sin(angle);
+    LWPlacement p;
+    p.m[0] = c, p.m[1] = -s, p.m[4] = s, p.m[5] = c;
+    return p;
+}
+
+LWPlacement LWPlacement::Scaling(float x, float y, float z) {
+    LWPlacement p;
+    p.m[0] = x, p.m[5] = y, p.m[10] = z;
+    return p;
+}
+
+LWPlacement LWPlacement::operator*(const LWPlacement& inner) const {
+    LWPlacement p;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            float v = c == 3 ? m[r * 4 + 3] : 0.0f;
+            for (int k = 0; k < 3; ++k) v += m[r * 4 + k] * inner.m[k * 4 + c];
+            p.m[r * 4 + c] = v;
+        }
+    }
+    return p;
+}
+
+void LWPlacement::Apply(const float in[3], float out[3]) const {
+    for (int r = 0; r < 3; ++r)
+        out[r] = m[r * 4] * in[0] + m[r * 4 + 1] * in[1] + m[r * 4 + 2] * in[2] + m[r * 4 + 3];
+}
+
+bool LWPlacement::Mirrors() const {
+    const float det = m[0] * (m[5] * m[10] - m[6] * m[9]) - m[1] * (m[4] * m[10] - m[6] * m[8]) +
+                      m[2] * (m[4] * m[9] - m[5] * m[8]);
+    return det < 0.0f;
+}
+
 LWObjectWriter::Layer& LWObjectWriter::Current() {
     if (m_layers.empty()) AddLayer("");
     return m_layers.back();
@@ -98,8 +155,17 @@ void LWObjectWriter::AddLayer(const std::string& name, float pivotX, float pivot
 
 uint32_t LWObjectWriter::AddPoint(float x, float y, float z) {
     Layer& layer = Current();
-    layer.points.insert(layer.points.end(), {x, y, z});
+    const float in[3] = {x, y, z};
+    float placed[3];
+    m_placement.Apply(in, placed);
+    layer.points.insert(layer.points.end(), placed, placed + 3);
     return static_cast<uint32_t>(layer.points.size() / 3 - 1);
+}
+
+const float* LWObjectWriter::Point(uint32_t index) const {
+    static const float kNone[3] = {0, 0, 0};
+    if (m_layers.empty() || index >= m_layers.back().points.size() / 3) return kNone;
+    return &m_layers.back().points[index * 3ull];
 }
 
 uint16_t LWObjectWriter::Tag(const std::string& surface) {
@@ -114,6 +180,8 @@ uint32_t LWObjectWriter::AddPolygon(const std::vector<uint32_t>& points, const s
                                     uint16_t smoothingGroup) {
     Layer& layer = Current();
     layer.polygons.push_back(Polygon{points, Tag(surface), smoothingGroup});
+    if (m_placement.Mirrors())
+        std::reverse(layer.polygons.back().points.begin(), layer.polygons.back().points.end());
     return static_cast<uint32_t>(layer.polygons.size() - 1);
 }
 
@@ -241,6 +309,8 @@ std::vector<uint8_t> LWObjectWriter::Write() const {
         surf.Sub("DIFF", Parameter(s.diffuse)).Sub("LUMI", Parameter(s.luminosity));
         surf.Sub("SPEC", Parameter(s.specular)).Sub("GLOS", Parameter(s.glossiness));
         surf.Sub("REFL", Parameter(s.reflection)).Sub("TRAN", Parameter(s.transparency));
+        surf.Sub("CLRH", Parameter(s.colourHighlights));
+        if (s.reflectionImage) surf.Sub("RIMG", Iff().VX(s.reflectionImage));
         surf.Sub("SIDE", Iff().U2(s.doubleSided ? 3 : 1));
         surf.Sub("SMAN", Iff().F4(s.smoothingDegrees * 3.14159265358979f / 180.0f));
         for (size_t i = 0; i < s.imageMaps.size(); ++i)

@@ -41,6 +41,24 @@ struct LWImageMapDesc {
     float opacity = 1.0f;
 };
 
+// An affine map of points, a 3 x 4 matrix of rows: p' = M * (x, y, z, 1). Shapes are built
+// about their own origin and placed with one of these.
+struct LWPlacement {
+    float m[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+
+    static LWPlacement Translation(float x, float y, float z);
+    // Right-handed turns about the file's axes, angles in radians.
+    static LWPlacement RotationX(float angle);
+    static LWPlacement RotationY(float angle);
+    static LWPlacement RotationZ(float angle);
+    static LWPlacement Scaling(float x, float y, float z);
+    // This placement applied after the inner one.
+    LWPlacement operator*(const LWPlacement& inner) const;
+    void Apply(const float in[3], float out[3]) const;
+    // A mirroring placement turns faces inside out unless their corners are reversed.
+    bool Mirrors() const;
+};
+
 struct LWSurfaceDesc {
     std::string name;
     float colour[3] = {0.8f, 0.8f, 0.8f};
@@ -51,6 +69,8 @@ struct LWSurfaceDesc {
     float luminosity = 0.0f;
     float reflection = 0.0f;
     float transparency = 0.0f;
+    float colourHighlights = 0.0f;  // metals tint their highlights with the surface colour
+    uint32_t reflectionImage = 0;   // clip of the environment picture, 0 for none
     bool doubleSided = false;
     float smoothingDegrees = 0.0f;
     std::vector<LWImageMapDesc> imageMaps;
@@ -64,7 +84,12 @@ public:
     // A new layer that receives the points and polygons added after it.
     void AddLayer(const std::string& name, float pivotX = 0, float pivotY = 0, float pivotZ = 0,
                   int parent = -1);
+    // Points are placed by the current placement (identity until set).
     uint32_t AddPoint(float x, float y, float z);
+    const float* Point(uint32_t index) const;  // as placed, in the current layer
+    void SetPlacement(const LWPlacement& placement) { m_placement = placement; }
+    void ResetPlacement() { m_placement = LWPlacement(); }
+    const LWPlacement& Placement() const { return m_placement; }
     // Indices into the current layer's points; returns the polygon's index in the layer.
     uint32_t AddPolygon(const std::vector<uint32_t>& points, const std::string& surface,
                         uint16_t smoothingGroup = 0);
@@ -114,4 +139,5 @@ private:
     std::vector<LWSurfaceDesc> m_surfaces;
     std::vector<std::string> m_clips;
     std::vector<LWEnvelopeDesc> m_envelopes;
+    LWPlacement m_placement;
 };

@@ -74,10 +74,13 @@ uint32_t LWSceneWriter::AddLight(const std::string& name, float r, float g, floa
     return id;
 }
 
-uint32_t LWSceneWriter::AddCamera(const std::string& name, float zoomFactor) {
+uint32_t LWSceneWriter::AddCamera(const std::string& name, float zoomFactor, uint32_t frameWidth,
+                                  uint32_t frameHeight) {
     const uint32_t id = 0x30000000u + static_cast<uint32_t>(m_cameras.size());
     m_cameras.push_back(Item{id, "AddCamera " + Hex(id) + "\nCameraName " + name + "\n",
-                             "ZoomFactor " + Number(zoomFactor) + "\nFrameSize 640 480\nPixelAspect 1\n",
+                             "ZoomFactor " + Number(zoomFactor) + "\nFrameSize " +
+                                 std::to_string(frameWidth) + " " + std::to_string(frameHeight) +
+                                 "\nPixelAspect 1\n",
                              LWMotionDesc()});
     return id;
 }

@@ -40,7 +40,9 @@ public:
     uint32_t AddNull(const std::string& name);
     // Light types: 0 distant, 1 point, 2 spot.
     uint32_t AddLight(const std::string& name, float r, float g, float b, float intensity, uint32_t type = 0);
-    uint32_t AddCamera(const std::string& name, float zoomFactor = 3.2f);
+    // The frame size sets the camera's aspect (the engine's is 16 : 9 at 1280 x 720).
+    uint32_t AddCamera(const std::string& name, float zoomFactor = 3.2f, uint32_t frameWidth = 640,
+                       uint32_t frameHeight = 480);
 
     void SetMotion(uint32_t item, const LWMotionDesc& motion);
     void SetParent(uint32_t item, uint32_t parent);

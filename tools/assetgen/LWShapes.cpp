@@ -153,4 +153,128 @@ void AddSphere(LWObjectWriter& writer, const float centre[3], float radius, int 
     AddLathe(writer, centre[0], centre[2], profile, segments, surface);
 }
 
+uint32_t AddLoft(LWObjectWriter& writer, const std::vector<Ring>& rings, bool capFirst, bool capLast,
+                 const std::string& surface) {
+    Points points(writer);
+    const uint32_t first = points.base;
+    std::vector<std::vector<uint32_t>> index;
+    std::vector<std::array<float, 3>> centre;
+    size_t count = 0;
+    for (const Ring& ring : rings) count = std::max(count, ring.size());
+    for (const Ring& ring : rings) {
+        std::vector<uint32_t> loop;
+        std::array<float, 3> c = {0, 0, 0};
+        for (const auto& p : ring) {
+            loop.push_back(points.Add(p[0], p[1], p[2]));
+            for (int a = 0; a < 3; ++a) c[a] += p[a] / static_cast<float>(ring.size());
+        }
+        // An apex stands for every point of a full ring.
+        if (loop.size() == 1) loop.assign(count, loop[0]);
+        index.push_back(loop);
+        centre.push_back(c);
+    }
+    const std::vector<float> all = points.All();
+    // The quads of a loft form one sheet, so they are all wound alike and turned as a whole:
+    // by the vote of their normals against the direction away from the rings' centres. Single
+    // quads may point inwards (the inner wall of a frame), the sheet as a whole points out.
+    std::vector<std::vector<uint32_t>> quads;
+    double vote = 0.0;
+    for (size_t r = 0; r + 1 < index.size(); ++r) {
+        if (index[r].size() != count || index[r + 1].size() != count) continue;
+        const float axis[3] = {(centre[r][0] + centre[r + 1][0]) * 0.5f,
+                               (centre[r][1] + centre[r + 1][1]) * 0.5f,
+                               (centre[r][2] + centre[r + 1][2]) * 0.5f};
+        for (size_t s = 0; s < count; ++s) {
+            const size_t t = (s + 1) % count;
+            std::vector<uint32_t> quad = {index[r][s], index[r][t], index[r + 1][t], index[r + 1][s]};
+            quad.erase(std::unique(quad.begin(), quad.end()), quad.end());
+            if (quad.size() > 1 && quad.front() == quad.back()) quad.pop_back();
+            if (quad.size() < 3) continue;
+            float n[3] = {0, 0, 0}, mid[3] = {0, 0, 0};
+            for (size_t k = 0; k < quad.size(); ++k) {
+                const float* a = &all[quad[k] * 3ull];
+                const float* b = &all[quad[(k + 1) % quad.size()] * 3ull];
+                n[0] += (a[1] - b[1]) * (a[2] + b[2]);
+                n[1] += (a[2] - b[2]) * (a[0] + b[0]);
+                n[2] += (a[0] - b[0]) * (a[1] + b[1]);
+                for (int q = 0; q < 3; ++q) mid[q] += a[q] / static_cast<float>(quad.size());
+            }
+            for (int q = 0; q < 3; ++q) vote += static_cast<double>(n[q]) * (mid[q] - axis[q]);
+            quads.push_back(quad);
+        }
+    }
+    for (std::vector<uint32_t>& quad : quads) {
+        if (vote < 0.0) std::reverse(quad.begin(), quad.end());
+        writer.AddPolygon(quad, surface);
+    }
+    const size_t last = index.size() - 1;
+    if (capFirst && index.size() > 1 && rings.front().size() > 2) {
+        const float out[3] = {centre[0][0] - centre[1][0], centre[0][1] - centre[1][1],
+                              centre[0][2] - centre[1][2]};
+        AddOriented(writer, all, index.front(), out, surface);
+    }
+    if (capLast && index.size() > 1 && rings.back().size() > 2) {
+        const float out[3] = {centre[last][0] - centre[last - 1][0], centre[last][1] - centre[last - 1][1],
+                              centre[last][2] - centre[last - 1][2]};
+        AddOriented(writer, all, index.back(), out, surface);
+    }
+    return first;
+}
+
+uint32_t AddPatch(LWObjectWriter& writer, int columns, int rows,
+                  const std::function<void(float u, float v, float out[3])>& at, const float outward[3],
+                  const std::string& surface) {
+    Points points(writer);
+    const uint32_t first = points.base;
+    for (int j = 0; j <= rows; ++j)
+        for (int i = 0; i <= columns; ++i) {
+            float p[3];
+            at(static_cast<float>(i) / columns, static_cast<float>(j) / rows, p);
+            points.Add(p[0], p[1], p[2]);
+        }
+    const std::vector<float> all = points.All();
+    const uint32_t stride = static_cast<uint32_t>(columns + 1);
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i) {
+            const uint32_t a = first + static_cast<uint32_t>(j) * stride + static_cast<uint32_t>(i);
+            AddOriented(writer, all, {a, a + 1, a + 1 + stride, a + stride}, outward, surface);
+        }
+    return first;
+}
+
+std::vector<std::pair<float, float>> RoundedRectangle(float w, float h, float radius, int segments) {
+    radius = std::max(0.0f, std::min(radius, std::min(w, h) * 0.5f));
+    const float cx[4] = {w * 0.5f - radius, -w * 0.5f + radius, -w * 0.5f + radius, w * 0.5f - radius};
+    const float cy[4] = {h * 0.5f - radius, h * 0.5f - radius, -h * 0.5f + radius, -h * 0.5f + radius};
+    std::vector<std::pair<float, float>> outline;
+    for (int corner = 0; corner < 4; ++corner) {
+        const int steps = radius > 0.0f ? std::max(segments, 1) : 0;
+        for (int s = 0; s <= steps; ++s) {
+            const float angle = kPi * 0.5f * (corner + (steps ? static_cast<float>(s) / steps : 0.0f));
+            outline.emplace_back(cx[corner] + radius * std::cos(angle),
+                                 cy[corner] + radius * std::sin(angle));
+        }
+    }
+    return outline;
+}
+
+Ring PlaneRing(const std::vector<std::pair<float, float>>& outline, const float origin[3],
+               const float aAxis[3], const float bAxis[3]) {
+    Ring ring;
+    for (const auto& [a, b] : outline)
+        ring.push_back({origin[0] + a * aAxis[0] + b * bAxis[0], origin[1] + a * aAxis[1] + b * bAxis[1],
+                        origin[2] + a * aAxis[2] + b * bAxis[2]});
+    return ring;
+}
+
+void ProjectUV(LWObjectWriter& writer, const std::string& map, uint32_t first, uint32_t end,
+               const float origin[3], const float uAxis[3], const float vAxis[3], float u0, float v0) {
+    for (uint32_t p = first; p < end; ++p) {
+        const float* q = writer.Point(p);
+        const float d[3] = {q[0] - origin[0], q[1] - origin[1], q[2] - origin[2]};
+        writer.SetUV(map, p, u0 + d[0] * uAxis[0] + d[1] * uAxis[1] + d[2] * uAxis[2],
+                     v0 + d[0] * vAxis[0] + d[1] * vAxis[1] + d[2] * vAxis[2]);
+    }
+}
+
 }  // namespace LWShapes

@@ -13,5 +13,8 @@ int main(int argc, char** argv) {
     RegisterLightProducts(generator);
     RegisterScreenProducts(generator);
     RegisterLightWaveProducts(generator);
+    RegisterHardwareProducts(generator);
+    RegisterMatrixSceneProducts(generator);
+    RegisterKarateStageProducts(generator);
     return generator.Run(argc, argv);
 }
