@@ -1,11 +1,13 @@
 // The whole render order of the outdoor scene (reflection, depth pre-pass, shadows, occlusion,
-// scene with sky, water, glow, composition, flares) at 1280x720 on the showcase scene, with every
-// stage on, against the same scene drawn with every stage off. Prints milliseconds per frame and
-// per stage; the goal is at most three times the frame time with the stages off.
+// scene with sky, water, glow, composition, flares) at 1280x720, with every stage on, against the
+// same scene drawn with every stage off: the generated LightWave still-life (when it has been
+// generated) and the showcase built in code. Prints milliseconds per frame and per stage; the
+// goal is at most three times the frame time with the stages off.
 //
 // Usage: bench_scene_render [frames] [--stills DIR]
-//   reads the data directory of the source tree (generated textures: run the asset generator
-//   first); with --stills writes PNG stills of each stage into DIR instead of timing.
+//   reads the data directory of the source tree (generated textures and still-life: run the
+//   asset generator first); with --stills writes PNG stills of each stage (showcase) into DIR
+//   instead of timing.
 #include <GL/glew.h>
 #include <GL/glut.h>
 
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +23,13 @@
 #include "StillLife.h"
 #include "base/Log.h"
 #include "io/Loader.h"
+#include "lightwave/GLSLPlusSurfaceHandler.h"
+#include "lightwave/LWLayer.h"
+#include "lightwave/LWModelManager.h"
+#include "lightwave/LWObject.h"
+#include "lightwave/LWObjectNode.h"
+#include "lightwave/LWSceneNode.h"
+#include "lightwave/LWSurface.h"
 #include "io/PngWriter.h"
 #include "materials/SceneRenderer.h"
 #include "render/IRenderTarget.h"
@@ -50,12 +60,12 @@ SceneRenderSettings AllOff() {
 }
 
 // Every stage on, shadows in their plain mode (soft ones are timed on their own below).
-SceneRenderSettings AllOn() {
+SceneRenderSettings AllOn(float waterLevel = -0.35f) {
     SceneRenderSettings s;
     s.shadows = SHADOWS_ON;
     s.ssao = s.glow = s.sky = s.water = s.flares = true;
     s.skyHour = 16.8f;
-    s.waterLevel = -0.35f;
+    s.waterLevel = waterLevel;
     return s;
 }
 
@@ -64,8 +74,12 @@ struct Bench {
     Loader loader;
     std::unique_ptr<SceneRenderer> renderer = std::make_unique<SceneRenderer>();
     StillLife::Scene world;
+    // The generated still-life instead, when loaded.
+    std::unique_ptr<LWModelManager> manager;
+    LWSceneNode* lightwave = nullptr;
 
     void Frame(float seconds) {
+        if (lightwave) lightwave->Update(seconds);
         world.Update();
         renderer->Render(world.scene, world.camera, &window, seconds);
     }
@@ -188,6 +202,65 @@ void Stills(Bench& b, const std::string& dir) {
     b.Still(dir, "flares");
 }
 
+void Report(Bench& b, int frames, const char* name, float waterLevel) {
+    std::printf("== %s\n", name);
+    SceneRenderTimes stages;
+    // Off and on in alternation, so that the load of a shared machine hits both alike.
+    double off = 1e30, on = 1e30, offCpu = 1e30, onCpu = 1e30;
+    for (int round = 0; round < 3; ++round) {
+        double cpu = 0.0;
+        off = std::min(off, b.Time(AllOff(), frames, nullptr, &cpu));
+        offCpu = std::min(offCpu, cpu);
+        on = std::min(on, b.Time(AllOn(waterLevel), frames, nullptr, &cpu));
+        onCpu = std::min(onCpu, cpu);
+    }
+    b.Time(AllOn(waterLevel), frames, &stages);
+    std::printf("%dx%d, %d frames per run, best of 9 runs taken in alternation (wall clock; processor time "
+                "of all threads)\n",
+                kWidth, kHeight, frames);
+    std::printf("all stages off: %8.2f ms/frame  %8.2f ms cpu\n", off, offCpu);
+    std::printf("all stages on:  %8.2f ms/frame  %8.2f ms cpu  (%.2fx wall, %.2fx cpu; goal <= 3x)\n", on, onCpu,
+                on / off, onCpu / offCpu);
+    std::printf("per stage with every stage on (each waited for with glFinish):\n");
+    const struct {
+        const char* name;
+        double ms;
+    } rows[] = {{"reflection (half size)", stages.reflection}, {"depth pre-pass", stages.depth},
+                {"shadow maps + mask", stages.shadows},         {"ambient occlusion (half)", stages.ssao},
+                {"scene + sky", stages.scene},                  {"water", stages.water},
+                {"glow (quarter size)", stages.glow},           {"composition", stages.present},
+                {"flares", stages.flares}};
+    for (const auto& row : rows) std::printf("  %-26s %8.2f ms\n", row.name, row.ms);
+}
+
+// The generated still-life in a scene of its own, through its camera, with a flare light for the
+// sky's sun and water a little below the mat.
+bool LoadStillLife(Bench& b) {
+    std::ifstream probe(std::string(TATAMIX_SOURCE_DIR) + "/data/scenes/stilllife.lws");
+    if (!probe.good()) return false;
+    b.manager = std::make_unique<LWModelManager>(&b.loader, new GLSLPlusSurfaceHandler(&b.loader));
+    StillLife::Scene& w = b.world;
+    w = StillLife::Scene();
+    w.scene = GetGeomEngine()->CreateScene("stilllife_lws");
+    b.lightwave = b.manager->CreateSceneNode(w.scene, "scenes/stilllife.lws");
+    if (!b.lightwave || b.lightwave->GetCameraNodes().empty()) return false;
+    w.camera = b.lightwave->GetCameraNodes()[0];
+    w.sunFlare = new LightNode(w.scene, "sun_flare");
+    w.sunFlare->GetLight().type = LIGHT_DIRECTIONAL;
+    w.sunFlare->GetLight().flags = LIGHT_FLAG_FLARE;
+    b.renderer->ClearShadowReceivers();
+    for (LWObjectNode* node : b.lightwave->GetObjectNodes()) {
+        const LWLayer* layer = node->GetLayer();
+        if (!layer || !layer->object) continue;
+        for (const auto& surface : layer->object->surfaces)
+            if (surface->technique) b.renderer->AddShadowReceiver(surface->technique.get());
+    }
+    b.renderer->SetSunLights(nullptr, w.sunFlare);
+    b.lightwave->Update(0.0f);
+    w.Update();
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,33 +297,24 @@ int main(int argc, char** argv) {
     if (!stills.empty()) {
         Stills(b, stills);
     } else {
-        SceneRenderTimes stages;
-        // Off and on in alternation, so that the load of a shared machine hits both alike.
-        double off = 1e30, on = 1e30, offCpu = 1e30, onCpu = 1e30;
-        for (int round = 0; round < 3; ++round) {
-            double cpu = 0.0;
-            off = std::min(off, b.Time(AllOff(), frames, nullptr, &cpu));
-            offCpu = std::min(offCpu, cpu);
-            on = std::min(on, b.Time(AllOn(), frames, nullptr, &cpu));
-            onCpu = std::min(onCpu, cpu);
+        // The generated still-life first, the showcase after it.
+        StillLife::Scene showcase = std::move(b.world);
+        if (LoadStillLife(b)) {
+            // Water just below the lowest thing in the scene.
+            const BoundingBox& box = b.world.scene->GetTreeBox();
+            Report(b, frames, "generated still-life (scenes/stilllife.lws)", box.centre[1] - box.size[1] * 0.5f - 0.02f);
+            b.renderer->ClearShadowReceivers();
         }
-        b.Time(AllOn(), frames, &stages);
-        std::printf("%dx%d, %d frames per run, best of 9 runs taken in alternation (wall clock; processor time "
-                    "of all threads)\n",
-                    kWidth, kHeight, frames);
-        std::printf("all stages off: %8.2f ms/frame  %8.2f ms cpu\n", off, offCpu);
-        std::printf("all stages on:  %8.2f ms/frame  %8.2f ms cpu  (%.2fx wall, %.2fx cpu; goal <= 3x)\n", on, onCpu,
-                    on / off, onCpu / offCpu);
-        std::printf("per stage with every stage on (each waited for with glFinish):\n");
-        const struct {
-            const char* name;
-            double ms;
-        } rows[] = {{"reflection (half size)", stages.reflection}, {"depth pre-pass", stages.depth},
-                    {"shadow maps + mask", stages.shadows},         {"ambient occlusion (half)", stages.ssao},
-                    {"scene + sky", stages.scene},                  {"water", stages.water},
-                    {"glow (quarter size)", stages.glow},           {"composition", stages.present},
-                    {"flares", stages.flares}};
-        for (const auto& row : rows) std::printf("  %-26s %8.2f ms\n", row.name, row.ms);
+        if (b.world.scene) {
+            GetGeomEngine()->DetachNode(b.world.scene->GetId());
+            delete b.world.scene;
+        }
+        b.lightwave = nullptr;
+        b.manager.reset();
+        b.world = std::move(showcase);
+        for (auto& technique : b.world.techniques) b.renderer->AddShadowReceiver(technique.get());
+        b.renderer->SetSunLights(b.world.sun, b.world.sunFlare);
+        Report(b, frames, "showcase built in code", -0.35f);
     }
     b.renderer->ClearShadowReceivers();
     GetGeomEngine()->DetachNode(b.world.scene->GetId());

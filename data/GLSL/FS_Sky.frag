@@ -1,75 +1,20 @@
 #version 120
-// Sky from single scattering (Rayleigh and Henyey-Greenstein Mie), sun disc, clouds and stars,
-// drawn on the far plane where the scene left the background empty.
+// The sky's detail over the scattered light the vertex shader worked out: twinkling stars at
+// night, the sun's disc, clouds lit by the sunlight at their height; dithered against banding.
 uniform sampler2D texture0;  // clouds: coverage in alpha
 uniform sampler2D texture1;  // stars
 uniform vec4 ws_EyePos;
 uniform vec3 sunColor;
-uniform vec3 rawSunColor;
 uniform vec3 ambColor;
 uniform vec3 ws_SunDir;
 uniform float time;
-uniform vec3 gConst;
-uniform vec3 betaR;
-uniform vec3 betaMie;
-uniform vec3 betaRD;
-uniform vec3 betaMieD;
-uniform vec3 invSumBetas;
-uniform vec4 densityAndFalloff;  // Rayleigh and Mie density, 1 / their falloff heights
-uniform vec2 densityAtEye;
-uniform vec3 skyDepth;           // air towards the zenith, along the horizon; twilight reach
-uniform float inscatterMultiplier[1];
 uniform float starsFactor;
-uniform vec3 cloudLight;         // sunlight at the clouds' height
+uniform vec3 cloudLight;  // sunlight at the clouds' height
 varying vec3 ws_eyeDir;
+varying vec3 skyColour;
 
-const float kExposure = 4.0;
-const float kSaturation = 1.4;
-const float kSkyLightPath = 0.5;
 const vec3 kNightGlow = vec3(0.004, 0.007, 0.018);
 const float kCloudHeight = 400.0;
-// Ozone takes orange and green out of light that crossed much air: twilight skies turn blue and
-// purple instead of green.
-const vec3 kOzone = vec3(3.6e-5, 1.0e-4, 0.0);
-
-float PathLength(float height)
-{
-    float c = skyDepth.x / skyDepth.y;
-    return skyDepth.x / (clamp(height, 0.0, 1.0) * (1.0 - c) + c);
-}
-
-vec3 Extinction()
-{
-    return betaR * densityAtEye.x + betaMie * densityAtEye.y;
-}
-
-// Sunlight arriving where light scatters towards a view of the given height: light scattered
-// high up (looking up) crossed less air than light scattered near the ground.
-vec3 SkyLight(float viewHeight)
-{
-    float lightPath = PathLength(ws_SunDir.y + skyDepth.z) * kSkyLightPath * (1.0 - 0.85 * sqrt(max(viewHeight, 0.0)));
-    return rawSunColor * exp(-(Extinction() + kOzone) * lightPath);
-}
-
-// Light scattered towards the eye along viewPath units of air, before exposure.
-vec3 Inscatter(vec3 dir, float viewPath)
-{
-    float cosTheta = dot(dir, ws_SunDir);
-    float phaseR = 1.0 + cosTheta * cosTheta;
-    float phaseM = gConst.x / pow(max(gConst.y - gConst.z * cosTheta, 1e-4), 1.5);
-    vec3 extinction = Extinction();
-    vec3 light = SkyLight(dir.y);
-    float mieWeight = densityAtEye.y / densityAtEye.x;
-    return (betaRD * phaseR + betaMieD * phaseM * mieWeight) * invSumBetas * (1.0 - exp(-extinction * viewPath)) *
-           light * inscatterMultiplier[0];
-}
-
-vec3 Expose(vec3 linear)
-{
-    vec3 c = 1.0 - exp(-kExposure * linear) + kNightGlow;
-    float luma = dot(c, vec3(0.3, 0.59, 0.11));
-    return clamp(vec3(luma) + (c - vec3(luma)) * kSaturation, 0.0, 1.0);
-}
 
 // Interleaved gradient noise: a cheap, even hash of the pixel position.
 float Hash(vec2 p)
@@ -77,12 +22,10 @@ float Hash(vec2 p)
     return fract(52.9829189 * fract(dot(p, vec2(0.06711056, 0.00583715))));
 }
 
-vec3 SkyColour(vec3 dir)
+void main()
 {
-    vec3 sky = Expose(Inscatter(dir, PathLength(dir.y)));
-    // Below the horizon the haze darkens towards the ground.
-    sky *= mix(1.0, 0.45, smoothstep(0.0, -0.35, dir.y));
-
+    vec3 dir = normalize(ws_eyeDir);
+    vec3 sky = skyColour;
     float up = max(dir.y, 0.0);
     if (starsFactor > 0.0) {
         // Stars on a slowly turning dome, twinkling, hidden by day and under the horizon haze.
@@ -111,13 +54,7 @@ vec3 SkyColour(vec3 dir)
         vec3 shade = mix(lit, lit * 0.55 + ambColor * 0.3, smoothstep(0.55, 1.0, cover) * 0.6);
         sky = mix(sky, clamp(shade, 0.0, 1.0), density * 0.88);
     }
-    return sky;
-}
-
-void main()
-{
-    vec3 colour = SkyColour(normalize(ws_eyeDir));
     // Half a quantisation step of noise: smooth gradients without bands.
-    colour += (Hash(gl_FragCoord.xy + fract(time)) - 0.5) / 255.0;
-    gl_FragColor = vec4(colour, 1.0);
+    sky += (Hash(gl_FragCoord.xy + fract(time)) - 0.5) / 255.0;
+    gl_FragColor = vec4(sky, 1.0);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/ElementList.h"
 #include "render/IRenderer.h"
 #include "render/Matrix.h"
 #include "scene/Frustum.h"
@@ -23,6 +24,9 @@ const float kSaturation = 1.4f;
 // The sky light is the sunlight after half the air it crosses on its way down.
 const float kSkyLightPath = 0.5f;
 const float kNightGlow[3] = {0.004f, 0.007f, 0.018f};
+// The grid the scattering is worked out on: cells of about 1.3 degrees across a 60 degree view.
+const int kGridX = 48;
+const int kGridY = 27;
 // Ozone takes orange and green out of light that crossed much air (the shader uses the same).
 const float kOzone[3] = {3.6e-5f, 1.0e-4f, 0.0f};
 
@@ -206,9 +210,28 @@ void SkyParameters::HorizonColor(float* rgb) const {
     Evaluate(d, rgb);
 }
 
-FS_Sky::FS_Sky() : FullscreenPass("FS_Sky") {
+FS_Sky::FS_Sky()
+    : FullscreenPass("FS_Sky"),
+      m_grid(std::make_unique<ElementList>(PRIMITIVE_TRIANGLES, (kGridX + 1) * (kGridY + 1), kGridX * kGridY * 6)) {
     LoadProgram("GLSL/FS_Sky.vert", "GLSL/FS_Sky.frag");
+    m_grid->AllocVertexData(VERTEX_DATA_POSITION, 8);
+    m_grid->AllocVertexData(VERTEX_DATA_EYE_DIR, 12);
+    float* position = m_grid->GetVertexData(VERTEX_DATA_POSITION);
+    for (int y = 0; y <= kGridY; ++y)
+        for (int x = 0; x <= kGridX; ++x) {
+            position[(y * (kGridX + 1) + x) * 2] = static_cast<float>(x) / kGridX - 0.5f;
+            position[(y * (kGridX + 1) + x) * 2 + 1] = static_cast<float>(y) / kGridY - 0.5f;
+        }
+    uint32_t* index = m_grid->AllocIndices();
+    for (int y = 0; y < kGridY; ++y)
+        for (int x = 0; x < kGridX; ++x) {
+            const uint32_t a = static_cast<uint32_t>(y * (kGridX + 1) + x), c = a + kGridX + 1;
+            const uint32_t cell[6] = {a, a + 1, c, a + 1, c + 1, c};
+            for (uint32_t i : cell) *index++ = i;
+        }
 }
+
+FS_Sky::~FS_Sky() = default;
 
 float FS_Sky::HazeDensity() const {
     // A scene unit counts as this much air: distant scenery fades into the sky.
@@ -270,10 +293,20 @@ void FS_Sky::Render(Viewer& viewer, uint32_t clouds, uint32_t stars, float secon
     Uniform1f(program, "depthB", depthB);
     UniformMatrix4(program, "camMat", viewer.GetViewMatrix());
 
+    // Eye directions are linear across the screen: each grid corner's from the four corners'.
     float world[12];
     EyeDirections(viewer, true, world);
-    const EyeDirs eyeDirs{"ws_attrEyeDir", SetEyeDirections(world)};
-    DrawQuad(program, &eyeDirs, 1);
+    float* dirs = m_grid->GetVertexData(VERTEX_DATA_EYE_DIR);
+    for (int y = 0; y <= kGridY; ++y)
+        for (int x = 0; x <= kGridX; ++x) {
+            const float u = static_cast<float>(x) / kGridX, v = static_cast<float>(y) / kGridY;
+            float* d = dirs + (y * (kGridX + 1) + x) * 3;
+            for (int c = 0; c < 3; ++c)
+                d[c] = (world[c] * (1.0f - u) + world[3 + c] * u) * (1.0f - v) +
+                       (world[6 + c] * (1.0f - u) + world[9 + c] * u) * v;
+        }
+    const EyeDirs eyeDirs{"ws_attrEyeDir", dirs};
+    DrawList(*m_grid, program, &eyeDirs, 1);
     renderer->UseProgram(0);
     renderer->ResetTextureUnits();
 }

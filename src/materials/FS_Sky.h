@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "materials/FullscreenPass.h"
 
 // The sky's scattering constants and the sun of one time of day. Wavelengths 650, 560 and
@@ -66,6 +68,7 @@ struct SkyParameters {
 class FS_Sky : public FullscreenPass {
 public:
     FS_Sky();
+    ~FS_Sky() override;
 
     SkyParameters& GetParameters() { return m_parameters; }
     const SkyParameters& GetParameters() const { return m_parameters; }
@@ -79,4 +82,7 @@ public:
 
 private:
     SkyParameters m_parameters;
+    // The smooth scattered light is worked out at the corners of a grid over the screen; clouds,
+    // stars and the sun's disc per pixel.
+    std::unique_ptr<ElementList> m_grid;
 };

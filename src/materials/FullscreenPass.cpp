@@ -151,8 +151,11 @@ void FullscreenPass::BindUnit(uint32_t unit, uint32_t texture) {
 }
 
 void FullscreenPass::DrawQuad(uint32_t program, const EyeDirs* eyeDirs, int eyeDirCount) {
+    DrawList(*m_quad, program, eyeDirs, eyeDirCount);
+}
+
+void FullscreenPass::DrawList(ElementList& quad, uint32_t program, const EyeDirs* eyeDirs, int eyeDirCount) {
     IRenderer* renderer = GetRenderer();
-    ElementList& quad = *m_quad;
     // Positions only: the shaders take texture coordinates from them, and no conventional
     // texture-coordinate array can meet a location the linker gave a named attribute.
     renderer->EnableVertexArray(&quad, 0, VERTEX_DATA_POSITION);

@@ -54,6 +54,8 @@ protected:
     float* SetEyeDirections(const float* directions12);
     // Draws the quad with the program in use, feeding up to two eye-direction attributes.
     void DrawQuad(uint32_t program, const EyeDirs* eyeDirs = nullptr, int eyeDirCount = 0);
+    // The same for another screen-covering list (positions as the quad's; directions per vertex).
+    static void DrawList(ElementList& list, uint32_t program, const EyeDirs* eyeDirs, int eyeDirCount);
     // Texture on a unit as a 2D texture (0 switches the unit off).
     static void BindUnit(uint32_t unit, uint32_t texture);
 

@@ -163,6 +163,23 @@ void SceneRenderer::Bind(IRenderTarget* target) {
     renderer->SetViewport(kOrigin, kFull);
 }
 
+void SceneRenderer::SetOutputRect(const float* position, const float* size) {
+    for (int i = 0; i < 2; ++i) {
+        m_outputPosition[i] = std::min(std::max(position[i], 0.0f), 1.0f);
+        m_outputSize[i] = std::min(std::max(size[i], 0.0f), 1.0f - m_outputPosition[i]);
+    }
+}
+
+void SceneRenderer::BindOutput(IRenderTarget* output) {
+    IRenderer* renderer = GetRenderer();
+    renderer->SetRenderTarget(output);
+    renderer->ResetState();
+    // The rectangle as given: it is already fitted to the target's shape.
+    const float w = static_cast<float>(output->GetWidth()), h = static_cast<float>(output->GetHeight());
+    glViewport(static_cast<GLint>(w * m_outputPosition[0]), static_cast<GLint>(h * m_outputPosition[1]),
+               static_cast<GLsizei>(w * m_outputSize[0]), static_cast<GLsizei>(h * m_outputSize[1]));
+}
+
 void SceneRenderer::Mark(double* stage) {
     if (!m_timing) return;
     glFinish();
@@ -218,7 +235,10 @@ void SceneRenderer::Render(SceneNode* scene, Viewer* viewer, IRenderTarget* outp
     m_times = SceneRenderTimes();
     const double frameStart = NowMs();
     m_stageStart = frameStart;
-    if (!EnsureTargets(output->GetWidth(), output->GetHeight())) return;
+    const int width = static_cast<int>(static_cast<float>(output->GetWidth()) * m_outputSize[0] + 0.5f);
+    const int height = static_cast<int>(static_cast<float>(output->GetHeight()) * m_outputSize[1] + 0.5f);
+    if (!EnsureTargets(width, height)) return;
+    m_output = output;
     PrepareFrame(scene, viewer);
 
     const bool shadows = m_settings.shadows != SHADOWS_OFF;
@@ -246,7 +266,7 @@ void SceneRenderer::Render(SceneNode* scene, Viewer* viewer, IRenderTarget* outp
     if (offscreen) Present(output, viewer, finished);
     Mark(&m_times.present);
     if (m_overlay) {
-        Bind(output);
+        BindOutput(output);
         m_overlay();
     }
     if (m_settings.flares) RenderFlares(scene, viewer, output);
@@ -362,11 +382,19 @@ void SceneRenderer::RenderOcclusion(Viewer* viewer) {
 
 void SceneRenderer::RenderSceneColour(SceneNode* scene, Viewer* viewer, IRenderTarget* target, float seconds) {
     IRenderer* renderer = GetRenderer();
-    Bind(target);
     float clear[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     if (m_settings.sky) m_sky->GetParameters().HorizonColor(clear);
     renderer->SetClearColor(clear);
-    renderer->Clear(CLEAR_COLOR_AND_DEPTH);
+    if (target == m_output) {
+        // Straight into the output: only inside its rectangle (other effects may share it).
+        BindOutput(target);
+        renderer->SetScissor(true, m_outputPosition, m_outputSize);
+        renderer->Clear(CLEAR_COLOR_AND_DEPTH);
+        renderer->SetScissor(false, m_outputPosition, m_outputSize);
+    } else {
+        Bind(target);
+        renderer->Clear(CLEAR_COLOR_AND_DEPTH);
+    }
     renderer->SetCulling(true, FACE_BACK);
     SetClipPlane(scene, kNoClip);
     LendShadowMask(m_settings.shadows != SHADOWS_OFF && m_depthReady ? Colour(m_mask.get()) : 0);
@@ -381,8 +409,10 @@ void SceneRenderer::RenderSceneColour(SceneNode* scene, Viewer* viewer, IRenderT
 
 void SceneRenderer::IssueFlareQueries(SceneNode* scene, Viewer* viewer, IRenderTarget* target) {
     IRenderer* renderer = GetRenderer();
-    const float height = static_cast<float>(target->GetHeight());
-    const float width = static_cast<float>(target->GetWidth());
+    // The picture's size in pixels (the output's rectangle, or the scene target of that size).
+    (void)target;
+    const float height = static_cast<float>(m_height);
+    const float width = static_cast<float>(m_width);
     bool stateSet = false;
     for (LightNode* light : scene->GetLightList()) {
         if (light->GetLight().type != LIGHT_DIRECTIONAL || !light->HasFlare()) continue;
@@ -487,7 +517,7 @@ void SceneRenderer::RenderGlow(uint32_t source) {
 }
 
 void SceneRenderer::Present(IRenderTarget* output, Viewer* viewer, uint32_t source) {
-    Bind(output);
+    BindOutput(output);
     const float texel[2] = {1.0f / static_cast<float>(m_occlusion->GetWidth()),
                             1.0f / static_cast<float>(m_occlusion->GetHeight())};
     float depthAB[3];
@@ -507,7 +537,7 @@ void SceneRenderer::Present(IRenderTarget* output, Viewer* viewer, uint32_t sour
 
 void SceneRenderer::RenderFlares(SceneNode* scene, Viewer* viewer, IRenderTarget* output) {
     IRenderer* renderer = GetRenderer();
-    Bind(output);
+    BindOutput(output);
     const Frustum& frustum = viewer->GetFrustum();
     const float aspect = std::fabs((frustum.GetRight() - frustum.GetLeft()) / (frustum.GetTop() - frustum.GetBottom()));
     static const float kFullRect[4] = {0.0f, 1.0f, 1.0f, 0.0f};

@@ -94,6 +94,10 @@ public:
     // output bound.
     void SetOverlay(std::function<void()> overlay) { m_overlay = std::move(overlay); }
 
+    // The part of the output to draw into (fractions of its width and height, already fitted to its
+    // shape, as an effect's viewport is); the whole output by default.
+    void SetOutputRect(const float* position, const float* size);
+
     // One frame of the scene seen by the viewer (which becomes the scene's active viewer; a
     // camera node of the scene gets its visible nodes and clip planes fitted first) into the
     // output target. seconds: the show's time, for clouds, waves and twinkling.
@@ -131,7 +135,10 @@ private:
     void RenderGlow(uint32_t source);
     void Present(IRenderTarget* output, Viewer* viewer, uint32_t source);
     void RenderFlares(SceneNode* scene, Viewer* viewer, IRenderTarget* output);
+    // An internal target, whole.
     void Bind(IRenderTarget* target);
+    // The output, with the viewport on its rectangle.
+    void BindOutput(IRenderTarget* output);
     void Mark(double* stage);
 
     SceneRenderSettings m_settings;
@@ -163,6 +170,9 @@ private:
     std::vector<std::unique_ptr<GLRenderTarget>> m_shadowTargets;
     uint32_t m_shadowTargetSize = 0;
 
+    IRenderTarget* m_output = nullptr;
+    float m_outputPosition[2] = {0.0f, 0.0f};
+    float m_outputSize[2] = {1.0f, 1.0f};
     SimpleViewer m_mirror;
     std::vector<RenderTechnique*> m_receivers;
     LightNode* m_sunLight = nullptr;

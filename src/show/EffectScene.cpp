@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "io/Loader.h"
 #include "lightwave/GLSLPlusSurfaceHandler.h"
@@ -17,11 +18,16 @@
 #include "scene/LightNode.h"
 #include "scene/RenderScene.h"
 #include "scene/SceneNode.h"
+#include "script/ScriptObjectBoolean.h"
 #include "script/ScriptObjectColor3.h"
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectString.h"
+#include "script/ScriptValueUtil.h"
 
 namespace {
+
+// Below this water level there is no water.
+const float kNoWater = -10000.0f;
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     if (text.size() < tail.size()) return false;
@@ -49,6 +55,19 @@ EffectScene::EffectScene(DemoFramework* framework, const std::string& id, Script
     m_ambient =
         AddColor3Parameter("ambient", ACCESS_READ_WRITE, 0.2f, 0.2f, 0.2f,
                            "Ambient light for objects and scenes without lights. Default=(0.2, 0.2, 0.2)");
+    m_shadows = AddStringParameter("shadows", ACCESS_READ_WRITE, "off",
+                                   "Shadows of the scene's lights. Accepted values: \"off\", \"on\", \"soft\". "
+                                   "Default=\"off\"");
+    m_ssao = AddBooleanParameter("ssao", ACCESS_READ_WRITE, false,
+                                 "Ambient occlusion darkening creases and contacts. Default=false");
+    m_glow = AddBooleanParameter("glow", ACCESS_READ_WRITE, false, "Glow around bright parts. Default=false");
+    m_skyHour = AddFloatParameter("sky_hour", ACCESS_READ_WRITE, -1.0f,
+                                  "Sky behind the scene at this hour of the day (0-24), with its sun and haze. "
+                                  "Default=-1.0: no sky");
+    m_waterLevel = AddFloatParameter("water_level", ACCESS_READ_WRITE, kNoWater,
+                                     "Height of a water plane with reflection and waves. Default=-10000.0: no water");
+    m_flares = AddBooleanParameter("flares", ACCESS_READ_WRITE, false,
+                                   "Lens flares of directional lights (and of the sky's sun). Default=false");
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     SetClearDefaults(black, true, 1.0f, true);
 }
@@ -115,9 +134,10 @@ bool EffectScene::Load() {
     }
     // Objects and scenes without lights get one from the front, above and to the right.
     if (!m_sceneNode || m_sceneNode->GetLightNodes().empty()) {
-        auto* light = new LightNode(m_root, "effect_scene light");
-        light->GetLight().type = LIGHT_DIRECTIONAL;
-        light->GetOrientation().SetRotationHPB(0.5f, 0.7f, 0.0f);
+        m_ownLight = new LightNode(m_root, "effect_scene light");
+        m_ownLight->GetLight().type = LIGHT_DIRECTIONAL;
+        m_ownLight->GetLight().flags = LIGHT_FLAG_ENABLED | LIGHT_FLAG_SHADOWS;
+        m_ownLight->GetOrientation().SetRotationHPB(0.5f, 0.7f, 0.0f);
     }
     m_root->SetActiveViewer(m_camera);
     m_loaded = true;
@@ -126,8 +146,11 @@ bool EffectScene::Load() {
 
 void EffectScene::Unload() {
     // The nodes go with the root; the cached objects and scenes with the manager afterwards.
+    m_sceneRenderer.reset();
     delete m_root;
     m_root = nullptr;
+    m_ownLight = nullptr;
+    m_sunFlare = nullptr;
     m_sceneNode = nullptr;
     m_objectNodes.clear();
     m_camera = nullptr;
@@ -203,6 +226,46 @@ void EffectScene::Update(float time, float) {
     }
 }
 
+bool EffectScene::ReadStages(SceneRenderSettings& settings) const {
+    const std::string& shadows = m_shadows->GetValue();
+    if (shadows == "off") {
+        settings.shadows = SHADOWS_OFF;
+    } else if (shadows == "on") {
+        settings.shadows = SHADOWS_ON;
+    } else if (shadows == "soft") {
+        settings.shadows = SHADOWS_SOFT;
+    } else {
+        LogMessage(LOG_ERROR, "EffectScene: Unknown shadows value: " + ScriptValueUtil::Excerpt(shadows));
+        ExitProgram(-1);
+    }
+    settings.ssao = m_ssao->GetValue();
+    settings.glow = m_glow->GetValue();
+    settings.sky = m_skyHour->GetValue() >= 0.0f;
+    settings.skyHour = settings.sky ? m_skyHour->GetValue() : 12.0f;
+    settings.water = m_waterLevel->GetValue() > kNoWater;
+    settings.waterLevel = settings.water ? m_waterLevel->GetValue() : 0.0f;
+    settings.flares = m_flares->GetValue();
+    return settings.shadows != SHADOWS_OFF || settings.ssao || settings.glow || settings.sky || settings.water ||
+           settings.flares;
+}
+
+void EffectScene::PrepareSceneRenderer() {
+    m_sceneRenderer = std::make_unique<SceneRenderer>();
+    m_sceneRenderer->Init();
+    for (LWObjectNode* node : m_objectNodes) {
+        const LWLayer* layer = node->GetLayer();
+        if (!layer || !layer->object) continue;
+        for (const auto& surface : layer->object->surfaces)
+            if (surface->technique) m_sceneRenderer->AddShadowReceiver(surface->technique.get());
+    }
+    // A flare at the sky's sun itself; the lighting light is the effect's own (a scene's lights
+    // stay as the scene sets them).
+    m_sunFlare = new LightNode(m_root, "effect_scene sun");
+    m_sunFlare->GetLight().type = LIGHT_DIRECTIONAL;
+    m_sunFlare->GetLight().flags = LIGHT_FLAG_FLARE;
+    m_sceneRenderer->SetSunLights(m_ownLight, m_sunFlare);
+}
+
 void EffectScene::Render() {
     IRenderer* renderer = GetRenderer();
     if (!renderer || !m_loaded || !m_camera) return;
@@ -211,6 +274,22 @@ void EffectScene::Render() {
     GetViewportSize(viewport);
     const float aspect = 16.0f / 9.0f * viewport[0] / std::max(viewport[1], 1e-6f);
     m_camera->SetFov(aspect, m_camera->GetFov()[0]);
+    SceneRenderSettings settings;
+    if (ReadStages(settings)) {
+        if (!m_sceneRenderer) PrepareSceneRenderer();
+        settings.shadowMapSize = m_sceneRenderer->GetSettings().shadowMapSize;
+        m_sceneRenderer->SetSettings(settings);
+        // The flare light waits in the dark until the sky places it.
+        m_sunFlare->GetLight().flags = settings.sky ? static_cast<uint32_t>(LIGHT_FLAG_FLARE) : 0u;
+        IRenderTarget* target = renderer->GetRenderTarget();
+        float position[2], size[2], fittedPosition[2], fittedSize[2];
+        GetViewportPos(position);
+        GetViewportSize(size);
+        FitViewport(target, position, size, fittedPosition, fittedSize);
+        m_sceneRenderer->SetOutputRect(fittedPosition, fittedSize);
+        m_sceneRenderer->Render(m_root, m_camera, target, m_time);
+        return;
+    }
     m_camera->UpdateVisibleNodes();
     m_camera->FitClipPlanes();
     // No user clip plane here (the engine's may be set for a reflection elsewhere).

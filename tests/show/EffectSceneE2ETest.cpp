@@ -1,5 +1,6 @@
 // effect_scene in the real program: the generated still-life seen through its camera, lit,
-// on the clear colour; bad parameters leave the effect clearing only.
+// on the clear colour; bad parameters leave the effect clearing only; the light and atmosphere
+// stages (shadows, sky, occlusion) change the picture where they should.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -93,4 +94,41 @@ TEST(EffectSceneE2E, BadParametersLeaveTheEffectClearing) {
             for (int x = 10; x < 320; x += 60)
                 EXPECT_TRUE(IsClear(frame.At(x, y))) << c.attributes << " " << x << "," << y;
     }
+}
+
+TEST(EffectSceneE2E, StagesCastShadowsAndPutASkyBehindTheStillLife) {
+    if (!StillLifeGenerated()) GTEST_SKIP() << "generate data/ first (tatamix-assetgen data)";
+    ShowDirectory plainShow(Script("src=\"scenes/stilllife.lws\""));
+    ShowDirectory stagedShow(Script("src=\"scenes/stilllife.lws\" shadows=\"on\" ssao=\"true\" sky_hour=\"15.5\""));
+    ASSERT_TRUE(LinkGeneratedContent(plainShow));
+    ASSERT_TRUE(LinkGeneratedContent(stagedShow));
+    Frame plain, staged;
+    ASSERT_EQ(CaptureFrame(plainShow, plain).exitCode, 0);
+    const ProcessResult r = CaptureFrame(stagedShow, staged);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.output.find("ERROR"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("WARNING"), std::string::npos) << r.output;
+    // The background is sky now, not the clear colour.
+    EXPECT_FALSE(IsClear(staged.At(5, 5)));
+    EXPECT_GT(staged.At(5, 5).r + staged.At(5, 5).g + staged.At(5, 5).b, 120);
+    // Shadows and occlusion darken part of the mat and leave most of it as it was.
+    int darker = 0, same = 0;
+    for (int y = 100; y < 175; y += 3)
+        for (int x = 10; x < 310; x += 3) {
+            const Rgb a = plain.At(x, y), b = staged.At(x, y);
+            const int drop = (a.r + a.g + a.b) - (b.r + b.g + b.b);
+            darker += drop > 60;
+            same += std::abs(drop) < 30;
+        }
+    EXPECT_GT(darker, 30);
+    EXPECT_GT(same, darker);
+}
+
+TEST(EffectSceneE2E, UnknownShadowModeIsAFatalScriptError) {
+    if (!StillLifeGenerated()) GTEST_SKIP() << "generate data/ first (tatamix-assetgen data)";
+    ShowDirectory show(Script("src=\"scenes/stilllife.lws\" shadows=\"maybe\""));
+    ASSERT_TRUE(LinkGeneratedContent(show));
+    const ProcessResult r = show.Run({"-capture", "cap", "-fps", "2", "-res", "320x180", "-seed", "1"});
+    EXPECT_EQ(r.exitCode, 255) << r.output;
+    EXPECT_NE(r.output.find("ERROR: EffectScene: Unknown shadows value: maybe"), std::string::npos) << r.output;
 }

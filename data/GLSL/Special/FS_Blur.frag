@@ -14,6 +14,11 @@ vec3 Tap(vec2 uv)
 
 void main()
 {
+    // No step: a plain copy (of another size).
+    if (blurStep.x == 0.0 && blurStep.y == 0.0) {
+        gl_FragColor = vec4(Tap(screenUV), 1.0);
+        return;
+    }
     vec3 sum = Tap(screenUV) * 0.2270270;
     sum += (Tap(screenUV + blurStep * 1.3846154) + Tap(screenUV - blurStep * 1.3846154)) * 0.3162162;
     sum += (Tap(screenUV + blurStep * 3.2307692) + Tap(screenUV - blurStep * 3.2307692)) * 0.0702703;

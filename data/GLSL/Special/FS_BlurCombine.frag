@@ -17,9 +17,9 @@ float EyeDistance(float depth)
 }
 
 // One bilinear tap (a 2 x 2 block of occlusion texels), trusted as far as its depth matches.
-void Tap(vec2 offset, float z, inout float sum, inout float weight)
+void Tap(vec2 at, float z, inout float sum, inout float weight)
 {
-    vec2 ao = texture2D(texture2, screenUV + offset).rg;
+    vec2 ao = texture2D(texture2, at).rg;
     float w = 1.0 / (1.0 + abs(ao.y - z) * 40.0 / max(z, 0.004));
     sum += ao.x * w;
     weight += w;
@@ -36,10 +36,12 @@ void main()
         // taps across a depth edge count little, so no dark rim spills over silhouettes.
         float z = EyeDistance(depth) * depthScale;
         float sum = 0.0, weight = 0.0;
-        Tap(amounts.zw * vec2(-1.0, -1.0), z, sum, weight);
-        Tap(amounts.zw * vec2(1.0, -1.0), z, sum, weight);
-        Tap(amounts.zw * vec2(-1.0, 1.0), z, sum, weight);
-        Tap(amounts.zw * vec2(1.0, 1.0), z, sum, weight);
+        // Each tap on a texel corner weighs its four texels alike.
+        vec2 corner = floor(screenUV / amounts.zw + 0.5) * amounts.zw;
+        Tap(corner + amounts.zw * vec2(-1.0, -1.0), z, sum, weight);
+        Tap(corner + amounts.zw * vec2(1.0, -1.0), z, sum, weight);
+        Tap(corner + amounts.zw * vec2(-1.0, 1.0), z, sum, weight);
+        Tap(corner + amounts.zw * vec2(1.0, 1.0), z, sum, weight);
         colour *= mix(1.0, sum / weight, clamp(scene.a, 0.0, 1.0));
     }
     if (haze.w > 0.0 && depth < 1.0) colour = mix(colour, haze.rgb, 1.0 - exp(-EyeDistance(depth) * haze.w));

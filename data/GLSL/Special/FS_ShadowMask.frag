@@ -43,9 +43,10 @@ float Lookup(int i, vec3 c)
 float Filter(int i, vec3 c)
 {
     if (softness < 0.5) return Lookup(i, c);
-    // A cross turned per pixel, so that the few samples leave fine noise instead of bands; the
-    // half-size mask's own filtering smooths that noise.
-    float angle = fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715)))) * 6.2831853;
+    // The cross turns by a quarter of its arms' spacing from pixel to pixel in a 2 x 2 pattern;
+    // the half-size mask's filtering then blends four turns: sixteen directions, no noise.
+    vec2 cell = mod(floor(gl_FragCoord.xy), 2.0);
+    float angle = (cell.x + 2.0 * cell.y) * 0.3926991;
     vec2 a = vec2(cos(angle), sin(angle)) * zLimits[i].w * 2.2;
     vec2 b = vec2(-a.y, a.x) * 0.55;
     float sum = Lookup(i, c + vec3(a, 0.0)) + Lookup(i, c - vec3(a, 0.0)) + Lookup(i, c + vec3(b, 0.0)) +
