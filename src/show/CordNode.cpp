@@ -82,6 +82,19 @@ void CordNode::SetRadius(float radius) {
     m_radius = radius;
 }
 
+void CordNode::SetRestHeight(float height) {
+    m_rests = true;
+    m_restHeight = height;
+    m_fitted = false;
+    Reset();
+}
+
+void CordNode::ClearRestHeight() {
+    m_rests = false;
+    m_fitted = false;
+    Reset();
+}
+
 bool CordNode::EndsMoved(float* start3, float* end3) const {
     if (!m_startNode || !m_endNode) return false;
     const float origin[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -110,7 +123,10 @@ void CordNode::FitCurveToNodes() {
         for (int k = 0; k < kKeyCount; ++k) {
             const float t = kKeyTimes[k];
             float value = start[axis] + t * delta[axis];
-            if (axis == 1) value -= sag * 4.0f * t * (1.0f - t);
+            if (axis == 1) {
+                value -= sag * 4.0f * t * (1.0f - t);
+                if (m_rests) value = std::max(value, m_restHeight + m_radius);
+            }
             const bool inner = k > 0 && k < kKeyCount - 1;
             channel.AddKey(t, value, inner ? EnvelopeChannel::SHAPE_SPLINE : EnvelopeChannel::SHAPE_LINEAR);
         }
@@ -123,6 +139,9 @@ void CordNode::FitCurveToNodes() {
 
 void CordNode::EvaluateCurve(float t, float* out3) const {
     for (int axis = 0; axis < 3; ++axis) out3[axis] = m_curve[axis].Evaluate(t);
+    // Where it would sag through the surface, the cable lies on it (the spline between keys
+    // that rest there can dip a little below them).
+    if (m_rests) out3[1] = std::max(out3[1], m_restHeight + m_radius);
 }
 
 void CordNode::Build() {

@@ -29,6 +29,10 @@ public:
     void SetRadius(float radius);
     float GetRadius() const { return m_radius; }
     float GetLengthFactor() const { return m_lengthFactor; }
+    // A surface the cable rests on instead of hanging through it (a table top): the curve's
+    // centre keeps at least one radius above this height, in the cord's own space. Off until set.
+    void SetRestHeight(float height);
+    void ClearRestHeight();
 
     // The curve's keys (in the cord's own space); editing them by hand wants SetFollowNodes(false)
     // and a Reset().
@@ -59,6 +63,8 @@ private:
     int m_segments = 32;
     float m_radius = 0.006f;
     bool m_followNodes = true;
+    bool m_rests = false;
+    float m_restHeight = 0.0f;
     EnvelopeChannel m_curve[3];
     float m_fittedStart[3] = {0.0f, 0.0f, 0.0f};
     float m_fittedEnd[3] = {0.0f, 0.0f, 0.0f};

@@ -1,6 +1,7 @@
 // Block-sprite geometry, sprite sequences, slogans, balloons and cords, without GL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -377,6 +378,41 @@ TEST(CordNode, TubeCountsAndAVerticalCord) {
     float end[3];
     hanging->EvaluateCurve(1.0f, end);
     EXPECT_NEAR(end[0], 5.0f, 1e-5f);
+    engine->DetachNode(scene->GetId());
+    delete scene;
+    DestroyGeomEngine();
+}
+
+TEST(CordNode, RestsOnATableInsteadOfHangingThroughIt) {
+    GeomEngine* engine = CreateGeomEngine();
+    SceneNode* scene = engine->CreateScene("scene");
+    Node* plug = new Node(scene, "plug");
+    Node* socket = new Node(scene, "socket");
+    // Two sockets 3 cm above a table top at y = 0, 0.8 apart: a loose cable would hang 0.24 deep.
+    plug->GetOrientation().SetPosition(0.0f, 0.03f, 0.0f);
+    socket->GetOrientation().SetPosition(0.8f, 0.03f, 0.0f);
+    CordNode* cord = new CordNode(scene, "cord", plug, socket, 1.2f);
+    cord->SetRestHeight(0.0f);
+    scene->UpdateTransforms();
+    scene->Update(false);
+    ElementList* list = cord->GetElementList();
+    ASSERT_NE(list, nullptr);
+    const float* p = list->GetVertexData(VERTEX_DATA_POSITION);
+    float lowest = 1.0f;
+    for (uint32_t v = 0; v < list->GetVertexCount(); ++v) lowest = std::min(lowest, p[v * 3 + 1]);
+    EXPECT_GE(lowest, -1e-5f) << "no part of the tube under the table";
+    EXPECT_LT(lowest, 0.002f) << "the cable lies on the table";
+    float middle[3], end[3];
+    cord->EvaluateCurve(0.5f, middle);
+    EXPECT_NEAR(middle[1], cord->GetRadius(), 1e-5f);
+    EXPECT_NEAR(middle[0], 0.4f, 1e-4f);
+    cord->EvaluateCurve(1.0f, end);
+    EXPECT_NEAR(end[1], 0.03f, 1e-5f) << "the ends stay at their plugs";
+    // Without the surface it hangs through again.
+    cord->ClearRestHeight();
+    scene->Update(false);
+    cord->EvaluateCurve(0.5f, middle);
+    EXPECT_LT(middle[1], -0.15f);
     engine->DetachNode(scene->GetId());
     delete scene;
     DestroyGeomEngine();
