@@ -460,7 +460,7 @@ bool MakeMonitorObject(const std::string& dataDir) {
     object.AddLayer("monitor");
 
     // The front frame: outer wall, a rounded front edge, the flat face and a chamfer into the
-    // screen opening down to the glass.
+    // screen opening, ending in a lip that lies over the glass's edge (no seam between them).
     const float outerW = 0.360f, outerH = 0.343f, outerY = 0.010f + outerH * 0.5f;
     const float openW = kScreenWidth + 0.020f, openH = kScreenHeight + 0.019f;
     LWShapes::AddLoft(
@@ -469,7 +469,7 @@ bool MakeMonitorObject(const std::string& dataDir) {
          RectRing(outerW - 0.008f, outerH - 0.008f, 0.009f, outerY, -0.2035f),
          RectRing(openW, openH, 0.018f, kScreenCentreY, -0.2035f),
          RectRing(openW - 0.012f, openH - 0.012f, 0.014f, kScreenCentreY, -0.190f),
-         RectRing(kScreenWidth + 0.002f, kScreenHeight + 0.002f, 0.012f, kScreenCentreY, -0.182f)},
+         RectRing(kScreenWidth - 0.003f, kScreenHeight - 0.003f, 0.012f, kScreenCentreY, -0.1852f)},
         false, false, "Bezel");
     // The cabinet behind it narrows towards the back; its top stays level where a figure stands.
     LWShapes::AddLoft(

@@ -88,9 +88,11 @@ bool MakeTatami(const std::string& dataDir) {
                     0.95f + 0.08f * Hash01(static_cast<int>(along) / 3, static_cast<int>(across), 72);
                 Rgba c = Scale(Rgba{0.76f, 0.72f, 0.46f, 1.0f}, tone * weave * stitch * grain);
                 // The cloth edges along both long sides, a hair of shadow at the seams.
-                if (across < 5.0f || across > width - 5.0f) c = Rgba{0.10f, 0.16f, 0.12f, 1.0f};
+                if (across < 4.0f || across > width - 4.0f)
+                    c = Scale(Rgba{0.16f, 0.24f, 0.15f, 1.0f},
+                              0.9f + 0.2f * Hash01(static_cast<int>(along) / 2, m, 73));
                 const float endDist = std::min(along, (alongX ? mat.w : mat.h) * ppm - along);
-                if (across < 1.0f || across > width - 1.0f || endDist < 1.0f) c = Scale(c, 0.5f);
+                if (across < 1.0f || across > width - 1.0f || endDist < 1.0f) c = Scale(c, 0.7f);
                 canvas.Set(x, y, c);
             }
     }
@@ -541,12 +543,12 @@ bool MakeKarateScene(const std::string& dataDir) {
     for (int c = 0; c < 5; ++c) orbit.channels[c] = LWEnvelopeDesc();
     for (int k = 0; k <= keys; ++k) {
         const float t = 30.0f * k / keys, a = Radians(-90.0f + 360.0f * k / keys);
-        const float x = 24.0f * std::cos(a), z = 24.0f * std::sin(a);
+        const float x = 34.0f * std::cos(a), z = 34.0f * std::sin(a);
         orbit.channels[0].Add(t, x, 0);
-        orbit.channels[1].Add(t, 5.0f, 0);
+        orbit.channels[1].Add(t, 14.0f, 0);
         orbit.channels[2].Add(t, z, 0);
         orbit.channels[3].Add(t, std::atan2(-x, -z), 0);
-        orbit.channels[4].Add(t, Radians(9.0f), 0);
+        orbit.channels[4].Add(t, Radians(22.0f), 0);
     }
     // Keep the heading continuous round the circle.
     for (size_t k = 1; k < orbit.channels[3].keys.size(); ++k) {
