@@ -73,10 +73,16 @@ uint32_t GLSLPlusSurfaceHandler::LoadLayerTexture(const LWSurface& surface, cons
         path = surface.object->GetImagePath(layer.image);
     }
     if (path.empty()) return 0;
-    const uint32_t filter = layer.pixelBlending ? FILTER_LINEAR : FILTER_NEAREST;
     renderer->ResetTextureParameters();
     renderer->SetTextureWrap(WrapCode(layer.widthWrap), WrapCode(layer.heightWrap), WRAP_REPEAT);
-    renderer->SetTextureFilter(filter, filter, MIPMAP_NONE);
+    if (layer.pixelBlending) {
+        // Tiled surfaces are seen from afar most of the time: without a mip chain they crawl
+        // and shimmer as the camera moves.
+        renderer->SetTextureFlags(TEXTURE_FLAG_MIPMAP);
+        renderer->SetTextureFilter(FILTER_LINEAR, FILTER_LINEAR, MIPMAP_LINEAR);
+    } else {
+        renderer->SetTextureFilter(FILTER_NEAREST, FILTER_NEAREST, MIPMAP_NONE);
+    }
     if (format == kTransparencyUse) {
         // LightWave's transparency is 1 where the surface is clear; the shaders want opacity.
         const float scale[4] = {-1, -1, -1, -1}, bias[4] = {1, 1, 1, 1};
@@ -97,7 +103,8 @@ uint32_t GLSLPlusSurfaceHandler::LoadEnvironmentTexture(const LWSurface& surface
     const float border[4] = {0, 0, 0, 1}, scale[4] = {r, r, r, 1}, bias[4] = {0, 0, 0, 0};
     renderer->ResetTextureParameters();
     renderer->SetTextureWrap(WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
-    renderer->SetTextureFilter(FILTER_LINEAR, FILTER_LINEAR, MIPMAP_NONE);
+    renderer->SetTextureFlags(TEXTURE_FLAG_MIPMAP);
+    renderer->SetTextureFilter(FILTER_LINEAR, FILTER_LINEAR, MIPMAP_LINEAR);
     renderer->SetTextureBorderColor(border);
     renderer->SetPixelTransfer(scale, bias);
     return renderer->LoadTexture2D(m_loader, path, FORMAT_RGB);

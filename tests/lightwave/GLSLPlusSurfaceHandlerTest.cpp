@@ -117,9 +117,11 @@ TEST_F(HandlerTest, ChannelsPickTheShaderPairsAndUnits) {
     EXPECT_EQ(technique->GetStage(2).uvSet, 0);
     EXPECT_EQ(technique->GetAlphaStage(), 1);
     EXPECT_TRUE(technique->GetBlend());
-    // Mirror and reset wraps, linear filtering for pixel blending, transparency made opacity.
+    // Mirror and reset wraps, mipmapped linear filtering for pixel blending, transparency made
+    // opacity.
     EXPECT_TRUE(Called("SetTextureWrap 5 4 1"));
-    EXPECT_TRUE(Called("SetTextureFilter 2 2 0"));
+    EXPECT_TRUE(Called("SetTextureFlags 2"));
+    EXPECT_TRUE(Called("SetTextureFilter 2 2 2"));
     EXPECT_TRUE(Called("SetPixelTransfer -1 -1 -1 -1 1 1 1 1"));
 
     // The environment unit takes sphere-map coordinates, not a coordinate set.
