@@ -7,7 +7,7 @@
 #include "script/EffectNull.h"
 #include "script/ScriptEvent.h"
 #include "script/ScriptObjectInteger.h"
-#include "show/EffectTestSupport.h"
+#include "ScriptTestSupport.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ void Send(ScriptObject* object, const char* name) {
 }  // namespace
 
 TEST(EffectBase, StartAndStopRegisterAtMostOnce) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(
         h.Load("<demo end=\"10\"><part id=\"p\" start=\"1\" end=\"5\">"
                "<effect_null id=\"fx\"/></part></demo>"));
@@ -61,7 +61,7 @@ TEST(EffectBase, StartAndStopRegisterAtMostOnce) {
 }
 
 TEST(EffectBase, TimedEventsAndAutoStartOff) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(
         h.Load("<demo end=\"10\"><effect_null id=\"fx\">"
                "<event id=\"Stop\" start=\"1\"/><event id=\"Start\" start=\"2\"/>"
@@ -77,7 +77,7 @@ TEST(EffectBase, TimedEventsAndAutoStartOff) {
 }
 
 TEST(EffectBase, DeletingAStartedEffectLeavesTheFrameworkLists) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(h.Load("<demo end=\"10\"/>"));
     DemoFramework& fw = h.Framework();
     auto* other = new EffectNull(&fw, "other", nullptr, 0.0f, 10.0f);
@@ -95,7 +95,7 @@ TEST(EffectBase, DeletingAStartedEffectLeavesTheFrameworkLists) {
 }
 
 TEST(EffectBase, PreRenderBindsViewportAndClears) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(
         h.Load("<demo end=\"10\">"
                "<effect_null id=\"a\"/>"
@@ -157,7 +157,7 @@ TEST(EffectBase, FitViewportMatchesTheRendererRule) {
 TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {
     EXPECT_EXIT(
         {
-            EffectHarness h;
+            ScriptHarness h(320, 240);
             h.Load(
                 "<demo end=\"10\"><texture id=\"tex\" src=\"a.png\"/>"
                 "<effect_null id=\"fx\" render_target=\"tex\"/></demo>");
@@ -166,7 +166,7 @@ TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {
         ::testing::ExitedWithCode(255), "ERROR: Render target \"tex\" not found for effect \\(fx\\)\\.");
     EXPECT_EXIT(
         {
-            EffectHarness h;
+            ScriptHarness h(320, 240);
             h.Load("<demo end=\"10\"><effect_null id=\"fx\" render_target=\"nowhere\"/></demo>");
             h.Frame(0.0f);
         },
@@ -175,7 +175,7 @@ TEST(EffectBaseDeathTest, RenderTargetMustNameARenderTargetObject) {
     // the effect drawing on the window.
     EXPECT_EXIT(
         {
-            EffectHarness h;
+            ScriptHarness h(320, 240);
             h.Load(
                 "<demo end=\"10\"><part id=\"later\" start=\"5\" end=\"6\"><render_target id=\"rt\"/></part>"
                 "<effect_null id=\"fx\" render_target=\"later.rt\"/></demo>");

@@ -5,13 +5,13 @@
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectRenderTarget.h"
 #include "script/ScriptObjectTexture.h"
-#include "show/EffectTestSupport.h"
+#include "ScriptTestSupport.h"
 
 namespace {
 
 // Runs the first frame of a one-object script; used inside death tests.
 void FirstFrame(const std::string& element) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     h.Load("<demo end=\"10\">" + element + "</demo>");
     h.Frame(0.0f);
 }
@@ -48,7 +48,7 @@ TEST(ScriptObjectTextureDeathTest, UnknownNamesAndMissingSourceAreFatal) {
 }
 
 TEST(ScriptObjectTexture, InitLoadsWithParametersInOrderAndFreesOnceHeld) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(
         h.Load("<demo end=\"10\"><part id=\"p\" end=\"5\">"
                "<texture id=\"t\" src=\"img/a.png\" format=\"luminance\" wrap_u=\"clamp\""
@@ -100,7 +100,7 @@ TEST(ScriptObjectTexture, InitLoadsWithParametersInOrderAndFreesOnceHeld) {
 }
 
 TEST(ScriptObjectTexture, OneDimensionalAndReleaseOnDestruction) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(h.Load("<demo end=\"10\"><texture id=\"t\" src=\"ramp.png\" dimension=\"1d\"/></demo>"));
     h.Frame(0.0f);
     EXPECT_TRUE(h.renderer.Contains("LoadTexture1D ramp.png 2"));
@@ -111,7 +111,7 @@ TEST(ScriptObjectTexture, OneDimensionalAndReleaseOnDestruction) {
 }
 
 TEST(ScriptObjectRenderTarget, DefaultsAndCreation) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(
         h.Load("<demo end=\"10\">"
                "<render_target id=\"a\" width=\"300\" height=\"200\" depth_buffer=\"false\"/>"

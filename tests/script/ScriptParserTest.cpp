@@ -180,9 +180,8 @@ TEST(ScriptParserTest, MissingOrBrokenScriptFailsInit) {
     EXPECT_NE(capture.Text().find("ERROR: Parsing demo script failed.\n"), std::string::npos);
     Loader loader;
     loader.LoadFromDataDirectory("/nonexistent-tatamix-dir/");
-    SetLoader(&loader);
+    ScopedGlobal<Loader> slot(GetLoader, SetLoader, &loader);
     DemoFramework framework("script.xml");
     EXPECT_FALSE(framework.Init());
     EXPECT_NE(capture.Text().find("ERROR: Loading demo script failed.\n"), std::string::npos);
-    SetLoader(nullptr);
 }

@@ -2,23 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "render/IRenderer.h"
+#include "script/EffectNull.h"
 #include "script/ScriptObjectFloat.h"
-#include "script/ScriptObjectVector4.h"
 #include "script/ScriptValueUtil.h"
+#include "show/EffectSprite.h"
 #include "support/LogToStderr.h"
 
 namespace {
 ISoundEngine* g_testSound = nullptr;
 }  // namespace
 
-// The script library reaches the engine and the renderer only through these accessors;
-// the test binary provides them so that no audio device or GL context is needed.
+// The script library reaches the sound engine only through this accessor; the test binary
+// provides it so that no audio device is needed.
 ISoundEngine* GetSoundEngine() {
     return g_testSound;
-}
-IRenderer* GetRenderer() {
-    return nullptr;
 }
 
 void SetTestSoundEngine(ISoundEngine* engine) {
@@ -70,19 +67,25 @@ void FakeSoundEngine::SetLooping(int id, float loopStart, float loopEnd, int loo
         ScriptValueUtil::Format("SetLooping %d %g %g %d", id, double(loopStart), double(loopEnd), loopCount));
 }
 
-ScriptHarness::ScriptHarness() {
+ScriptHarness::ScriptHarness(int windowWidth, int windowHeight)
+    : m_loaderSlot(GetLoader, SetLoader, &m_loader),
+      m_rendererSlot(GetRenderer, SetTestRenderer, &renderer),
+      m_windowSlot(GetUserInterface, SetUserInterface, &window) {
+    window.width = windowWidth;
+    window.height = windowHeight;
     m_loader.LoadFromDataDirectory(m_dir.Path() + "/");
-    SetLoader(&m_loader);
 }
 
 ScriptHarness::~ScriptHarness() {
+    // The tree goes while the fakes it may call are still installed.
     m_framework.reset();
-    SetLoader(nullptr);
 }
 
 bool ScriptHarness::Load(const std::string& xml) {
     m_dir.Write("script.xml", xml);
     m_framework.reset(new DemoFramework("script.xml"));
+    m_framework->RegisterObjectType("effect_null", EffectNull::Create);
+    m_framework->RegisterObjectType("sprite", EffectSprite::Create);
     return m_framework->Init();
 }
 
@@ -105,4 +108,9 @@ void ScriptHarness::Vector(const std::string& path, float* out, int count) {
     ScriptObjectFloat* components[4];
     int n = ScriptValueUtil::GetComponents(object, components);
     for (int i = 0; i < count && i < n; ++i) out[i] = components[i]->GetValue();
+}
+
+void ScriptHarness::Frame(float time, float dt) {
+    m_framework->Update(time, dt);
+    m_framework->Render();
 }

@@ -7,9 +7,11 @@
 #include "io/Loader.h"
 #include "script/DemoFramework.h"
 #include "script/ScriptObject.h"
+#include "show/FakeRenderer.h"
 #include "sound/ISoundEngine.h"
 #include "support/FakeUserInterface.h"
 #include "support/LogCapture.h"
+#include "support/ScopedGlobal.h"
 #include "support/TempDir.h"
 
 // Records every call the script objects make on the sound engine.
@@ -39,24 +41,35 @@ public:
     float left = 0.25f, right = 0.75f, streamTime = 0.0f;
 };
 
-// The sound engine the script sees in these tests (null = no engine).
+// The sound engine the script sees in these tests (null = no engine, the default).
 void SetTestSoundEngine(ISoundEngine* engine);
 
-// Writes script.xml into a fresh data directory and builds a framework over it.
+// One script over a fresh data directory, with the program's effect types registered and, for
+// the harness's lifetime, a fake window (1280 x 720 unless changed) and a fake renderer in the
+// process-wide slots (put back when it goes, even when an assertion ends the test early).
 class ScriptHarness {
 public:
-    ScriptHarness();
+    explicit ScriptHarness(int windowWidth = 1280, int windowHeight = 720);
     ~ScriptHarness();
-    // Loads and builds; returns false when Init fails.
+    // Writes script.xml and builds the framework; false when Init fails.
     bool Load(const std::string& xml);
     DemoFramework& Framework() { return *m_framework; }
+    const TempDir& Dir() const { return m_dir; }
     ScriptObject* Find(const std::string& path);
     float Float(const std::string& path);
     void Vector(const std::string& path, float* out, int count);
     void Step(float time, float dt = 0.01f) { m_framework->Update(time, dt); }
+    // One frame as the main loop runs it: update, then render.
+    void Frame(float time, float dt = 0.1f);
+
+    FakeRenderer renderer;
+    FakeUserInterface window;
 
 private:
     TempDir m_dir;
     Loader m_loader;
+    ScopedGlobal<Loader> m_loaderSlot;
+    ScopedGlobal<IRenderer> m_rendererSlot;
+    ScopedGlobal<IUserInterface> m_windowSlot;
     std::unique_ptr<DemoFramework> m_framework;
 };

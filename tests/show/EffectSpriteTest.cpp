@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "EffectTestSupport.h"
+#include "script/ScriptTestSupport.h"
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector2.h"
@@ -20,7 +20,7 @@ std::string Demo(const std::string& body) {
 
 // Draws one sprite element for a frame and returns what reached DrawSprite.
 FakeRenderer::SpriteCall DrawOnce(const std::string& sprite, float textureAspect = 1.0f) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     h.renderer.textureAspect = textureAspect;
     EXPECT_TRUE(h.Load(Demo(sprite)));
     h.Frame(0.0f);
@@ -95,7 +95,7 @@ TEST(EffectSprite, AnglesAndAutoDirection) {
                 kPi / 2.0f + 10.0f * kPi / 180.0f, 1e-5f);
 
     // follow_path: nothing on the first frame and while still; then towards the motion.
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(h.Load(Demo("<sprite id=\"s\" autodir=\"follow_path\" pos=\"0.5, 0.5\"/>")));
     auto* pos = dynamic_cast<ScriptObjectVector2*>(h.Find("s.pos"));
     h.Frame(0.0f);
@@ -109,7 +109,7 @@ TEST(EffectSprite, AnglesAndAutoDirection) {
 }
 
 TEST(EffectSprite, RenderStateAndProjection) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(
         h.Load(Demo("<sprite id=\"s\" tex_id=\"12\" src_blend=\"src_alpha\""
                     " dst_blend=\"one_minus_src_alpha\"/><sprite id=\"plain\"/>")));
@@ -137,7 +137,7 @@ TEST(EffectSprite, RenderStateAndProjection) {
 }
 
 TEST(EffectSprite, BlendChangesReachTheRenderOneFrameLater) {
-    EffectHarness h;
+    ScriptHarness h(320, 240);
     ASSERT_TRUE(h.Load(Demo("<sprite id=\"s\" src_blend=\"zero\" dst_blend=\"one\"/>")));
     h.Frame(0.0f);
     // The very first frame already draws with the resolved factors.
@@ -173,7 +173,7 @@ TEST(EffectSprite, BlendChangesReachTheRenderOneFrameLater) {
 TEST(EffectSpriteDeathTest, UnknownNamesEndTheRun) {
     const testing::ExitedWithCode fatal(255);
     auto run = [](const std::string& attributes) {
-        EffectHarness h;
+        ScriptHarness h(320, 240);
         h.Load(Demo("<sprite id=\"s\" " + attributes + "/>"));
         h.Frame(0.0f);
         std::exit(0);

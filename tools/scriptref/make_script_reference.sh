@@ -1,7 +1,7 @@
 #!/bin/sh
 # Prints the README's script reference from the program itself:
-#   tests/show/make_script_reference.sh BUILD_DIR > reference.md
-# The type list comes from "tatamix -scripthelp"; the tables from tests/show/script_reference.
+#   tools/scriptref/make_script_reference.sh BUILD_DIR > reference.md
+# The type list comes from "tatamix -scripthelp"; the tables from tools/scriptref/script_reference.
 # EffectsE2E.ReadmeReferenceMatchesScriptHelp keeps README.md and the help in step.
 set -eu
 build=${1:-build}
@@ -29,4 +29,4 @@ changed and referenced at any time, *read-only* ones are outputs for references.
 
 INTRO
 # shellcheck disable=SC2086
-"$build/tests/show/script_reference" $types
+"$build/tools/scriptref/script_reference" $types
