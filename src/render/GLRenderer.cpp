@@ -17,6 +17,14 @@
 namespace {
 const float kPi = 3.14159265358979f;
 
+// Truncates toward zero like a cast, but a script value that is not finite or out of range
+// (a viewport computed from a division by zero) gives a defined pixel count instead of
+// undefined behaviour.
+GLint ToPixels(float value) {
+    if (!(value > -1e9f && value < 1e9f)) return 0;
+    return static_cast<GLint>(value);
+}
+
 GLenum CompareFunc(uint32_t f) {
     static const GLenum kFuncs[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL};
     return (f >= 1 && f <= 7) ? kFuncs[f - 1] : GL_ALWAYS;
@@ -292,8 +300,7 @@ void GLRenderer::SetViewport(const float* position, const float* size) {
         w = A / R * size[1];
         x = (size[0] - w) / 2.0f;
     }
-    glViewport(static_cast<GLint>(W * x), static_cast<GLint>(H * y), static_cast<GLsizei>(W * w),
-               static_cast<GLsizei>(H * h));
+    glViewport(ToPixels(W * x), ToPixels(H * y), ToPixels(W * w), ToPixels(H * h));
 }
 
 void GLRenderer::LoadProjectionIdentity() {
@@ -383,8 +390,7 @@ void GLRenderer::SetScissor(bool enable, const float* position, const float* siz
     }
     float W = m_renderTarget ? static_cast<float>(m_renderTarget->GetWidth()) : 0.0f;
     float H = m_renderTarget ? static_cast<float>(m_renderTarget->GetHeight()) : 0.0f;
-    glScissor(static_cast<GLint>(W * position[0]), static_cast<GLint>(H * position[1]),
-              static_cast<GLsizei>(W * size[0]), static_cast<GLsizei>(H * size[1]));
+    glScissor(ToPixels(W * position[0]), ToPixels(H * position[1]), ToPixels(W * size[0]), ToPixels(H * size[1]));
     glEnable(GL_SCISSOR_TEST);
 }
 

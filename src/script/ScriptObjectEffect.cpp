@@ -1,5 +1,7 @@
 #include "script/ScriptObjectEffect.h"
 
+#include <cmath>
+
 #include "base/Exit.h"
 #include "base/Log.h"
 #include "render/IRenderer.h"
@@ -72,6 +74,11 @@ void ScriptObjectEffect::PreRender() {
     if (m_clearColorBuffer->GetValue()) {
         float color[4];
         m_clearColor->GetValue(color);
+        // A computed colour that is not a number clears to nothing rather than to whatever the
+        // driver makes of NaN.
+        for (float& c : color) {
+            if (!std::isfinite(c)) c = 0.0f;
+        }
         renderer->SetClearColor(color);
         mask = CLEAR_COLOR_ALL;
     }

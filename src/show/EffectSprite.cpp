@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <cmath>
+#include <initializer_list>
 
 #include "base/Exit.h"
 #include "base/Log.h"
@@ -58,6 +59,26 @@ uint32_t FindFactor(const BlendName (&table)[N], const std::string& name) {
 [[noreturn]] void Fatal(const std::string& message, const std::string& value) {
     LogMessage(LOG_ERROR, message + ScriptValueUtil::Excerpt(value));
     ExitProgram(-1);
+}
+
+// The fragment is texel x colour. True when blending that fragment leaves every channel of the
+// target as it was: the source term vanishes (a zero factor, an all-zero colour, or alpha 0
+// under "src_alpha") and the destination is kept whole ("one", or "one_minus_src_alpha" at
+// alpha 0). Such a draw costs a full fill and changes nothing.
+bool LeavesTargetUnchanged(uint32_t source, uint32_t destination, const float* color) {
+    const bool transparent = color[3] == 0.0f;
+    const bool black = transparent && color[0] == 0.0f && color[1] == 0.0f && color[2] == 0.0f;
+    const bool noSource = source == BLEND_ZERO || black || (source == BLEND_SRC_ALPHA && transparent);
+    const bool keepsDestination =
+        destination == BLEND_ONE || (destination == BLEND_ONE_MINUS_SRC_ALPHA && transparent);
+    return noSource && keepsDestination;
+}
+
+bool AllFinite(std::initializer_list<float> values) {
+    for (float v : values) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
 }
 
 const char* const kVertexShader = "GLSL/Special/Sprite.vert";
@@ -246,7 +267,18 @@ void EffectSprite::Render() {
     m_pos->GetValue(position);
     float color[4];
     m_color->GetValue(color);
-    renderer->DrawSprite(position, size, aspect, angle, color, 1, texRect);
+    // Computed values can stop being numbers (a division by zero): such a sprite is left out
+    // rather than drawn as garbage over the frame.
+    const bool finite = AllFinite({position[0], position[1], size[0], size[1], aspect, angle, color[0], color[1],
+                                   color[2], color[3], texRect[0], texRect[1], texRect[2], texRect[3]});
+    if (!finite && !m_warnedNotFinite) {
+        LogMessage(LOG_WARNING, "EffectSprite: Sprite not drawn, its values are not finite numbers: ",
+                   ScriptValueUtil::Excerpt(m_id));
+        m_warnedNotFinite = true;
+    }
+    if (finite && !LeavesTargetUnchanged(frame.srcBlend, frame.dstBlend, color)) {
+        renderer->DrawSprite(position, size, aspect, angle, color, 1, texRect);
+    }
 
     renderer->EnableTexture(0, false, TEXTURE_TARGET_2D);
     renderer->UseProgram(0);

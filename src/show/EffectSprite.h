@@ -66,5 +66,6 @@ private:
     int32_t m_texturedLocation = -1;
     float m_previousPos[2] = {0.0f, 0.0f};
     bool m_hasPreviousPos = false;
+    bool m_warnedNotFinite = false;
     DoubleBuffer<FrameData> m_frames;
 };

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "script/EffectNull.h"
 #include "script/ScriptEvent.h"
+#include "script/ScriptObjectColor4.h"
 #include "script/ScriptObjectInteger.h"
 #include "ScriptTestSupport.h"
 
@@ -127,6 +129,12 @@ TEST(EffectBase, PreRenderBindsViewportAndClears) {
     EXPECT_EQ(a->GetFrames().Read(), 42);
     EXPECT_EQ(a->GetTestInteger()->GetValue(), 666);
     EXPECT_FLOAT_EQ(a->GetClearDepth(), 0.0f);
+
+    // A computed colour channel that is not a number clears as 0.
+    dynamic_cast<ScriptObjectColor4*>(h.Find("c.clear_color"))->SetValue(std::nanf(""), 0.5f, INFINITY, 1.0f);
+    h.renderer.calls.clear();
+    h.Frame(0.2f);
+    EXPECT_TRUE(h.renderer.Contains("SetClearColor 0 0.5 0 1"));
 }
 
 TEST(EffectBase, FitViewportMatchesTheRendererRule) {

@@ -170,6 +170,43 @@ TEST(EffectSprite, BlendChangesReachTheRenderOneFrameLater) {
     EXPECT_EQ(EffectSprite::SourceFactor("One"), 0u);
 }
 
+TEST(EffectSprite, DrawsThatCannotChangeTheTargetAreSkipped) {
+    struct Case {
+        const char* src;
+        const char* dst;
+        const char* color;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"src_alpha", "one_minus_src_alpha", "1, 1, 1, 0", false},  // faded out
+        {"src_alpha", "one", "1, 0.5, 0, 0", false},                // additive, faded out
+        {"one", "one", "0, 0, 0, 0", false},                        // additive, black
+        {"zero", "one", "1, 1, 1, 1", false},
+        {"src_alpha", "one_minus_src_alpha", "1, 1, 1, 0.01", true},
+        {"one", "one", "0, 0, 0, 1", true},                   // adds to the target's alpha
+        {"one", "one_minus_src_alpha", "1, 1, 1, 0", true},  // premultiplied: adds its colour
+        {"src_alpha", "zero", "1, 1, 1, 0", true},           // clears what is under it
+        {"one", "one", "0.5, 0, 0, 0", true},
+    };
+    for (const Case& c : cases) {
+        ScriptHarness h(320, 240);
+        ASSERT_TRUE(h.Load(Demo(std::string("<sprite id=\"s\" src_blend=\"") + c.src + "\" dst_blend=\"" + c.dst +
+                                "\" color=\"" + c.color + "\"/>")));
+        h.Frame(0.0f);
+        EXPECT_EQ(h.renderer.sprites.size(), c.drawn ? 1u : 0u) << c.src << " " << c.dst << " " << c.color;
+    }
+
+    // Values computed into something that is not a number leave the sprite out, with one warning.
+    ScriptHarness h(320, 240);
+    ASSERT_TRUE(h.Load(Demo("<sprite id=\"s\"/>")));
+    LogCapture log;
+    dynamic_cast<ScriptObjectVector2*>(h.Find("s.pos"))->SetValue(std::nanf(""), 0.0f);
+    h.Frame(0.0f);
+    h.Frame(0.1f);
+    EXPECT_TRUE(h.renderer.sprites.empty());
+    EXPECT_EQ(log.Count("Sprite not drawn, its values are not finite numbers: s"), 1);
+}
+
 TEST(EffectSpriteDeathTest, UnknownNamesEndTheRun) {
     const testing::ExitedWithCode fatal(255);
     auto run = [](const std::string& attributes) {
