@@ -19,7 +19,7 @@ struct FileCloser {
 }  // namespace
 
 bool WritePNG(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-              const uint8_t* pixels, int compressionLevel) {
+              const uint8_t* pixels, int compressionLevel, PngFilter filter) {
     int colorType;
     switch (bitsPerPixel) {
         case 8: colorType = PNG_COLOR_TYPE_GRAY; break;
@@ -55,6 +55,7 @@ bool WritePNG(const std::string& path, uint32_t width, uint32_t height, uint32_t
     }
     png_init_io(png, out.file);
     png_set_compression_level(png, compressionLevel);
+    if (filter == PngFilter::Sub) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_set_IHDR(png, info, width, height, 8, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);

@@ -64,7 +64,7 @@ bool FrameCapture::WriteFrame(uint32_t frameIndex, int width, int height) {
     char name[32];
     std::snprintf(name, sizeof(name), "frame_%05u.png", frameIndex);
     const bool ok = WritePNG(settings_.directory + name, static_cast<uint32_t>(width),
-                             static_cast<uint32_t>(height), 24, flipped_.data(), 1);
+                             static_cast<uint32_t>(height), 24, flipped_.data(), 1, PngFilter::Sub);
     if (ok && settings_.frameWritten) settings_.frameWritten(frameIndex);
     return ok;
 }

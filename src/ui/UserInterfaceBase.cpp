@@ -4,6 +4,7 @@
 #include <GL/glx.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -94,13 +95,25 @@ void UserInterfaceBase::FrameUpdate() {
 void UserInterfaceBase::FrameRender() {
     if (framework_) framework_->Render();
     ++renderCount_;
-    if (renderCount_ == 1) {
-        // Monotonic clock reading, so tools can measure the time from launch to first frame.
-        LogMessage(LOG_TRACE, "First frame rendered at monotonic microsecond ",
-                   static_cast<unsigned long long>(NowMicroseconds()));
+    const uint64_t now = NowMicroseconds();
+    // GLUT's first expose draws before any update has loaded content; the first frame is the
+    // first render after an update. Monotonic clock reading, so tools can measure the time
+    // from launch to the first frame.
+    if (updateCount_ > 0 && !firstFrameRendered_) {
+        firstFrameRendered_ = true;
+        LogMessage(LOG_TRACE, "First frame rendered at monotonic microsecond ", static_cast<unsigned long long>(now));
+    }
+    // One line per frame in the debug log: wall-clock time since the previous frame.
+    if (GetDebugLogSink() && updateCount_ > 0) {
+        if (lastRenderInstant_ != 0) {
+            char line[80];
+            std::snprintf(line, sizeof line, "Frame time at %.3f s: %.3f ms", static_cast<double>(time_),
+                          static_cast<double>(now - lastRenderInstant_) * 0.001);
+            LogMessage(LOG_TRACE, line);
+        }
+        lastRenderInstant_ = now;
     }
     ++fpsFrames_;
-    const uint64_t now = NowMicroseconds();
     if (now - lastFpsInstant_ > 1000000u) {
         fps_ = static_cast<float>(fpsFrames_ * 1000000.0 / static_cast<double>(now - lastFpsInstant_));
         lastFpsInstant_ = now;

@@ -92,6 +92,8 @@ private:
     uint64_t startInstant_ = 0;
     uint64_t lastUpdateInstant_ = 0;
     uint64_t lastFpsInstant_ = 0;
+    uint64_t lastRenderInstant_ = 0;
+    bool firstFrameRendered_ = false;
     uint32_t updateCount_ = 0;
     uint32_t renderCount_ = 0;
     uint32_t fpsFrames_ = 0;

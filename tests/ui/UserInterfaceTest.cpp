@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "support/LogCapture.h"
 #include "ui/IAppFramework.h"
 #include "ui/UserInterfaceBase.h"
 
@@ -158,6 +159,21 @@ TEST(UserInterface, CaptureClockStepsByFixedFrameTime) {
     ASSERT_EQ(written.size(), 100u);
     EXPECT_EQ(written[99], 99u);
     EXPECT_EQ(mixed, written);
+}
+
+TEST(UserInterface, DebugLogTimesFramesFromTheFirstRenderAfterAnUpdate) {
+    HeadlessUserInterface ui;
+    RecordingFramework fw;
+    LogCapture log(LogCapture::kAllLevels);
+    ui.Start(&fw);
+    ui.FrameRender();  // the window's first expose: nothing loaded yet
+    EXPECT_FALSE(log.Contains("First frame rendered"));
+    for (int i = 0; i < 3; ++i) {
+        ui.FrameUpdate();
+        ui.FrameRender();
+    }
+    EXPECT_EQ(log.Count("First frame rendered at monotonic microsecond "), 1);
+    EXPECT_EQ(log.Count("Frame time at "), 2);
 }
 
 TEST(UserInterfaceDeathTest, EscapeEndsTheProgramBeforeTheFrameworkSeesIt) {
