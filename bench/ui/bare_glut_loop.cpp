@@ -1,5 +1,6 @@
 // The reference the engine's frame loop is measured against: a freeglut window that only
-// clears and swaps, as fast as the driver allows. Prints "fps=<value>".
+// clears and swaps, as fast as the driver allows. Prints "frames=<n> seconds=<s>", counted
+// from the first frame on.
 #include <GL/freeglut.h>
 #include <time.h>
 
@@ -28,7 +29,7 @@ void Idle() {
     glutSwapBuffers();
     const double elapsed = Now() - g_start;
     if (elapsed >= g_seconds) {
-        std::printf("fps=%.2f\n", g_frames / elapsed);
+        std::printf("frames=%u seconds=%.6f\n", g_frames, elapsed);
         std::exit(0);
     }
     glutPostRedisplay();
