@@ -7,10 +7,13 @@ TATAMIX  := $(BUILD)/tatamix
 FPS      ?= 30
 # -noreset: Xvfb resets when its last client leaves, and a client connecting meanwhile fails.
 XVFB     := xvfb-run -a -s "-screen 0 1280x720x24 -noreset"
-# Run under a virtual display when there is no real one.
-DISPLAY_WRAP = $(if $(DISPLAY),,$(XVFB))
+# Run under a virtual display when there is no real one (and xvfb-run exists: without either
+# the program says in one line what is missing). The tests start displays of their own.
+DISPLAY_WRAP = $(if $(DISPLAY),,$(if $(shell command -v xvfb-run),$(XVFB)))
+# What playing needs; `make build` and `make test` build everything (tests, benchmarks).
+RUN_TARGETS := tatamix tatamix-assetgen
 
-.PHONY: all deps configure build data run test dist capture bench fuzz clean
+.PHONY: all deps configure build build-run data run test dist capture bench fuzz clean
 
 all: build
 
@@ -25,19 +28,22 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+build-run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
+
 # The generator writes the generated part of data/; it runs again whenever it was rebuilt.
 data/.assetgen-stamp: $(ASSETGEN)
 	$(ASSETGEN) data
 	@touch $@
 
-data: build
+data: build-run
 	@$(MAKE) --no-print-directory data/.assetgen-stamp
 
 run: data
 	$(DISPLAY_WRAP) $(TATAMIX) -d data
 
-test: data
-	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j 2
+test: build data
+	cd $(BUILD) && ctest --output-on-failure -j 2
 
 dist: data
 	rm -f demo.dat
