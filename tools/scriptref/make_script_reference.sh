@@ -27,6 +27,11 @@ an error and exit status 255. `tatamix -scripthelp` prints the same reference.
 Access: *init-only* parameters are read when the object starts, *read/write* ones may be
 changed and referenced at any time, *read-only* ones are outputs for references.
 
+`demo` and `part` have two read-only parameters of their own, as every effect does: `time`,
+the seconds since the object's own `start`, and `time_remain`, the seconds left to its own
+`end` (`*intro.time` follows the part `intro`; an effect's `time` counts from the effect's
+`start`, not from a "Start" event).
+
 INTRO
 # shellcheck disable=SC2086
 "$build/tools/scriptref/script_reference" $types
