@@ -144,29 +144,6 @@ TEST(ProgramE2E, BadInputEndsWithItsMessageAndStatus) {
     }
 }
 
-TEST(ProgramE2E, CaptureWritesOneFramePerStepAndIsRepeatable) {
-    // Frames at 0.0, 0.1, ... 0.5 are rendered; the update at 0.6 passes the end (0.5) and ends
-    // the program before rendering, so a 0.5 s script at 10 fps gives exactly 6 frames.
-    ShowDirectory show("<demo end=\"0.5\"><func_rand id=\"r\"/></demo>");
-    ProcessResult first = show.Run({"-capture", "a", "-fps", "10", "-seed", "7", "-res", kSmallWindow});
-    ASSERT_EQ(first.exitCode, 0) << first.output;
-    ProcessResult second = show.Run({"-capture", "b", "-fps", "10", "-seed", "7", "-res", kSmallWindow});
-    ASSERT_EQ(second.exitCode, 0) << second.output;
-    EXPECT_EQ(CountFrames(show.Path() + "/a"), 6);
-    EXPECT_EQ(CountFrames(show.Path() + "/b"), 6);
-    for (int i = 0; i < 6; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof(name), "/frame_%05d.png", i);
-        const std::string a = ReadFile(show.Path() + "/a" + name);
-        ASSERT_FALSE(a.empty());
-        EXPECT_TRUE(a == ReadFile(show.Path() + "/b" + name)) << name;
-    }
-    uint32_t w = 0, h = 0;
-    ASSERT_TRUE(ReadPngSize(show.Path() + "/a/frame_00000.png", &w, &h));
-    EXPECT_EQ(w, 320u);
-    EXPECT_EQ(h, 180u);
-}
-
 TEST(ProgramE2E, PackedDataFileExtractsToTheFilesTheRunLoaded) {
     ShowDirectory show("<demo end=\"0.2\"><texture id=\"star\" src=\"textures/star.png\"/></demo>");
     ProcessResult pack = show.Run({"-g", "out.dat", "-capture", "a", "-fps", "10", "-res", kSmallWindow});
