@@ -2,20 +2,29 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 
 #include "app/Banner.h"
+#include "app/CaptureProgress.h"
+#include "app/ScriptValidator.h"
+#include "app/ShowPlayer.h"
 #include "app/StartupOptions.h"
 #include "base/Log.h"
 #include "io/Loader.h"
 #include "render/IRenderer.h"
 #include "scene/GeomEngine.h"
 #include "script/DemoFramework.h"
+#include "script/ScriptObject.h"
 #include "sound/AudioBackend.h"
 #include "sound/ISoundEngine.h"
+#include "ui/FrameClock.h"
+#include "ui/HiddenGLContext.h"
 #include "ui/IUserInterface.h"
 
 namespace {
@@ -25,6 +34,8 @@ const char* const kExitRule = "-------------------------------------------------
 
 StartupOptions g_options;
 FILE* g_debugLogFile = nullptr;
+ShowPlayer* g_player = nullptr;
+std::unique_ptr<CaptureProgress> g_progress;
 
 void OpenDebugLog(int argc, char** argv) {
     if (!IsDebugLogRequested(argc, argv)) return;
@@ -62,8 +73,72 @@ CaptureSettings MakeCaptureSettings() {
     // Frame n covers the sound of [n / fps, (n + 1) / fps).
     capture.frameWritten = [fps](uint32_t frameIndex) {
         AudioBackend_MixOfflineTo(static_cast<uint64_t>(std::floor((frameIndex + 1.0) * 44100.0 / fps)));
+        if (g_progress) g_progress->FrameWritten(frameIndex);
     };
     return capture;
+}
+
+// The frames a capture will write: from the start frame to the last one inside the script.
+void StartCaptureProgress(DemoFramework* framework) {
+    const ScriptObject* root = framework->GetRootObject();
+    if (!g_options.capture || !root) return;
+    const double fps = g_options.captureFps;
+    const uint32_t first = FixedStepFrameAt(static_cast<uint64_t>(std::llround(g_options.startTime * 1e6)), fps);
+    const double lastTime = std::max(0.0, static_cast<double>(root->GetEnd()));
+    const uint32_t last = static_cast<uint32_t>(std::floor(lastTime * fps));
+    g_progress = std::make_unique<CaptureProgress>(first, last, isatty(STDOUT_FILENO) != 0);
+}
+
+// The shader sources of the data source, by their names in it.
+std::vector<std::string> ListShaderFiles() {
+    std::vector<std::string> files;
+    auto isShader = [](const std::string& name) {
+        const size_t dot = name.rfind('.');
+        const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+        return extension == ".vert" || extension == ".frag";
+    };
+    if (g_options.dataSourceIsFile) {
+        if (Loader* loader = GetLoader()) {
+            for (const std::string& name : loader->GetItemNames()) {
+                if (isShader(name)) files.push_back(name);
+            }
+        }
+    } else {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path root(g_options.dataDirectory);
+        for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+            if (it->is_regular_file(error) && isShader(it->path().filename().string()))
+                files.push_back(it->path().lexically_relative(root).generic_string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// -validate: checks the show and every file it uses without opening a window; 0 when all is
+// well, 2 when something is not.
+int RunValidation() {
+    LogMessage(LOG_INFO, "* Validating the show..");
+    // Shaders compile in a context of their own that is never shown.
+    HiddenGLContext context;
+    const bool gl = context.Create();
+    DemoFramework* framework = new DemoFramework("script.xml");
+    SetDemoFramework(framework);
+    RegisterEffectTypes(framework);
+    ScriptValidator validator(framework, GetLoader());
+    validator.SetShaderFiles(ListShaderFiles(), gl);
+    const int problems = validator.Run();
+    for (const std::string& problem : validator.GetProblems()) LogMessage(LOG_INFO, problem);
+    if (!gl) LogMessage(LOG_WARNING, "Shaders were not compiled: no OpenGL context.");
+    if (problems > 0) {
+        LogMessage(LOG_INFO, "Validation found " + std::to_string(problems) +
+                                 (problems == 1 ? " problem." : " problems."));
+        return 2;
+    }
+    LogMessage(LOG_INFO, "Validation passed: script.xml and " + std::to_string(validator.GetFileCount()) +
+                             " files.");
+    return 0;
 }
 
 }  // namespace
@@ -75,6 +150,8 @@ void onexitCallback() {
     done = true;
     LogMessage(LOG_TRACE, "onexitCallback() called.");
     LogMessage(LOG_TRACE, kExitRule);
+    delete g_player;
+    g_player = nullptr;
     if (DemoFramework* framework = GetDemoFramework()) {
         framework->Destroy();
         delete framework;
@@ -84,6 +161,7 @@ void onexitCallback() {
     DestroyGeomEngine();
     LogMessage(LOG_INFO, "* Destroying sound engine..");
     DestroySoundEngine();
+    g_progress.reset();
     LogMessage(LOG_INFO, "* Destroying renderer..");
     DestroyRenderer();
     if (IUserInterface* ui = GetUserInterface()) {
@@ -145,6 +223,7 @@ int RunApplication(int argc, char** argv) {
     std::atexit(onexitCallback);
 
     InitLoader();
+    if (g_options.validate) return RunValidation();
     if (g_options.capture && !Loader::CreatePath(g_options.captureDirectory)) {
         LogMessage(LOG_ERROR, "Creating capture directory failed: ", g_options.captureDirectory);
         return 1;
@@ -197,7 +276,30 @@ int RunApplication(int argc, char** argv) {
         return 1;
     }
 
+    if (const ScriptObject* root = framework->GetRootObject()) {
+        if (g_options.startTime > root->GetEnd()) {
+            LogMessage(LOG_ERROR, "Start time " + std::to_string(g_options.startTime) +
+                                      " s is after the end of the script (" + std::to_string(root->GetEnd()) + " s).");
+            std::exit(-1);
+        }
+    }
+    StartCaptureProgress(framework);
+
+    ShowPlayerSettings playerSettings;
+    playerSettings.startTime = g_options.startTime;
+    playerSettings.stepFps = g_options.captureFps;
+    playerSettings.barLength = g_options.barLength;
+    playerSettings.interactive = !g_options.capture;
+    playerSettings.watch = g_options.watch && !g_options.capture;
+    if (g_options.watch && g_options.dataSourceIsFile) {
+        LogMessage(LOG_WARNING, "-watch works on a data directory (-d), not on a data file: not watching.");
+        playerSettings.watch = false;
+    }
+    if (g_options.watch && g_options.capture) LogMessage(LOG_WARNING, "-watch is not used while capturing.");
+    playerSettings.dataDirectory = g_options.dataDirectory;
+    g_player = new ShowPlayer(framework, userInterface, playerSettings);
+
     LogMessage(LOG_INFO, "* Running..");
-    userInterface->Start(framework);
+    userInterface->Start(g_player);
     return 0;
 }

@@ -27,4 +27,27 @@ void PrintUsage() {
         "",
     };
     for (const char* line : kLines) LogMessage(LOG_INFO, line);
+    // Our own options follow the original text, which stays as it was.
+    static const char* const kMoreLines[] = {
+        "Data parameters:",
+        "-d DIR         Read the show from the data directory DIR (Default=data/).",
+        "-f FILE        Read the show from the packed data file FILE (Default=demo.dat).",
+        "-g FILE        At exit, pack every file the run read from the directory into FILE.",
+        "-x DIR         With a data file: first extract all of it into DIR.",
+        "",
+        "Capture parameters:",
+        "-capture DIR   Render offline: DIR/frame_00000.png, ... and the sound as DIR/audio.wav.",
+        "-fps N         Frame rate of -capture, and the step of -start and seeking (Default=60).",
+        "-seed N        Seed the random generator with N, so that runs repeat exactly.",
+        "",
+        "Authoring parameters:",
+        "-start T       Begin at script time T (seconds) as if the show had played up to there.",
+        "-bar S         Length of the bar that Left and Right seek by (Default=1.92).",
+        "-watch         Pick up changes to script.xml and its shaders while playing.",
+        "-validate      Check the script and every file it uses, list the problems, exit (0 clean, 2 not).",
+        "",
+        "Keys: Space pauses and resumes, Left and Right seek one bar, Escape quits.",
+        "",
+    };
+    for (const char* line : kMoreLines) LogMessage(LOG_INFO, line);
 }

@@ -29,6 +29,15 @@ OptionsResult FailWithUsage(const std::string& message) {
     return OptionsResult{true, -1};
 }
 
+// A number of seconds in [minimum, maximum]; false for anything else (text, NaN, inf).
+bool ReadSeconds(const char* text, double minimum, double maximum, double* seconds) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= minimum && value <= maximum)) return false;
+    *seconds = value;
+    return true;
+}
+
 }  // namespace
 
 bool IsDebugLogRequested(int argc, char** argv) {
@@ -107,6 +116,19 @@ OptionsResult ParseStartupOptions(int argc, char** argv, StartupOptions& o) {
             if (end == argv[i] || *end != '\0') return FailWithUsage(std::string("Invalid seed: ") + argv[i]);
             o.seedGiven = true;
             o.seed = static_cast<uint32_t>(seed);
+        } else if (Is(arg, "start")) {
+            if (!hasNext) break;
+            // A day is far beyond any show; the limit keeps the step count in range.
+            if (!ReadSeconds(argv[++i], 0.0, 86400.0, &o.startTime))
+                return FailWithUsage(std::string("Invalid start time: ") + argv[i]);
+        } else if (Is(arg, "bar")) {
+            if (!hasNext) break;
+            if (!ReadSeconds(argv[++i], 0.01, 3600.0, &o.barLength))
+                return FailWithUsage(std::string("Invalid bar length: ") + argv[i]);
+        } else if (Is(arg, "watch")) {
+            o.watch = true;
+        } else if (Is(arg, "validate")) {
+            o.validate = true;
         } else {
             return FailWithUsage(std::string("Unknown command line parameter: ") + arg);
         }

@@ -26,6 +26,12 @@ struct StartupOptions {
     float captureFps = 60.0f;
     bool seedGiven = false;
     uint32_t seed = 0;
+
+    // Authoring: "-start T", "-bar S", "-watch", "-validate".
+    double startTime = 0.0;
+    double barLength = 1.92;
+    bool watch = false;
+    bool validate = false;
 };
 
 // Result of reading the command line: either go on with start-up or exit with a code.

@@ -2,14 +2,120 @@
 
 #include <GL/glew.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "base/Exit.h"
 #include "base/Log.h"
 #include "io/Loader.h"
 
 namespace {
 GLShaderManager* g_instance = nullptr;
 const char* kNotReady = "Not initialized or not supported -> Return.";
+
+// A program's uniform values, kept across a relink by name.
+struct SavedUniform {
+    std::string name;
+    GLenum type = 0;
+    GLint values[16] = {};
+    GLfloat floats[16] = {};
+};
+
+bool IsIntegerType(GLenum type) {
+    switch (type) {
+        case GL_FLOAT:
+        case GL_FLOAT_VEC2:
+        case GL_FLOAT_VEC3:
+        case GL_FLOAT_VEC4:
+        case GL_FLOAT_MAT2:
+        case GL_FLOAT_MAT3:
+        case GL_FLOAT_MAT4:
+            return false;
+        default:
+            return true;  // int, bool and sampler types
+    }
+}
+
+std::vector<SavedUniform> SaveUniforms(GLuint program) {
+    std::vector<SavedUniform> saved;
+    GLint count = 0;
+    glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256] = {0};
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(program, static_cast<GLuint>(i), sizeof(name) - 1, nullptr, &size, &type, name);
+        std::string base = name;
+        if (base.size() > 3 && base.compare(base.size() - 3, 3, "[0]") == 0) base.resize(base.size() - 3);
+        for (GLint e = 0; e < size; ++e) {
+            SavedUniform u;
+            u.name = size > 1 ? base + "[" + std::to_string(e) + "]" : base;
+            u.type = type;
+            const GLint location = glGetUniformLocation(program, u.name.c_str());
+            if (location < 0) continue;  // built-in state
+            if (IsIntegerType(type)) {
+                glGetUniformiv(program, location, u.values);
+            } else {
+                glGetUniformfv(program, location, u.floats);
+            }
+            saved.push_back(u);
+        }
+    }
+    return saved;
+}
+
+void RestoreUniforms(GLuint program, const std::vector<SavedUniform>& saved) {
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    glUseProgram(program);
+    for (const SavedUniform& u : saved) {
+        const GLint location = glGetUniformLocation(program, u.name.c_str());
+        if (location < 0) continue;
+        switch (u.type) {
+            case GL_FLOAT: glUniform1fv(location, 1, u.floats); break;
+            case GL_FLOAT_VEC2: glUniform2fv(location, 1, u.floats); break;
+            case GL_FLOAT_VEC3: glUniform3fv(location, 1, u.floats); break;
+            case GL_FLOAT_VEC4: glUniform4fv(location, 1, u.floats); break;
+            case GL_FLOAT_MAT2: glUniformMatrix2fv(location, 1, GL_FALSE, u.floats); break;
+            case GL_FLOAT_MAT3: glUniformMatrix3fv(location, 1, GL_FALSE, u.floats); break;
+            case GL_FLOAT_MAT4: glUniformMatrix4fv(location, 1, GL_FALSE, u.floats); break;
+            case GL_INT_VEC2:
+            case GL_BOOL_VEC2: glUniform2iv(location, 1, u.values); break;
+            case GL_INT_VEC3:
+            case GL_BOOL_VEC3: glUniform3iv(location, 1, u.values); break;
+            case GL_INT_VEC4:
+            case GL_BOOL_VEC4: glUniform4iv(location, 1, u.values); break;
+            default: glUniform1iv(location, 1, u.values); break;
+        }
+    }
+    glUseProgram(static_cast<GLuint>(current));
+}
+
+// Compiles text into an existing shader object; the compiler's messages go to `log`.
+bool CompileInto(GLuint shader, const char* text, GLint length, std::string* log) {
+    glShaderSource(shader, 1, &text, &length);
+    glCompileShader(shader);
+    char infoLog[4097] = {0};
+    GLsizei logLength = 0;
+    glGetShaderInfoLog(shader, 4096, &logLength, infoLog);
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (log) *log = infoLog;
+    // As at start-up: any message at all is a failure.
+    return status == GL_TRUE && (logLength == 0 || infoLog[0] == '\0');
+}
+
+bool LinkProgram(GLuint program, std::string* log) {
+    glLinkProgram(program);
+    char infoLog[4097] = {0};
+    GLsizei logLength = 0;
+    glGetProgramInfoLog(program, 4096, &logLength, infoLog);
+    GLint status = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (log) *log = infoLog;
+    return status == GL_TRUE && (logLength == 0 || infoLog[0] == '\0');
+}
 
 void LogInfoLog(const char* text) {
     LogMessage(LOG_INFO, "InfoLog:");
@@ -162,7 +268,7 @@ ShaderRecord* GLShaderManager::CreateShader(Loader* loader, uint32_t type, const
     if (!record->source) {
         // Without its source no program can be built, and the show has no fallback.
         LogMessage(LOG_ERROR, "GLShaderManager: Loading shader source failed: ", fileName);
-        exit(-1);
+        ExitProgram(-1);
     }
     GLuint id = glCreateShader(type);
     const GLchar* text = reinterpret_cast<const GLchar*>(record->source.get());
@@ -177,7 +283,7 @@ ShaderRecord* GLShaderManager::CreateShader(Loader* loader, uint32_t type, const
         LogMessage(LOG_ERROR, "GLShaderManager: Compiling shader failed: ", fileName);
         LogInfoLog(infoLog);
         glDeleteShader(id);
-        exit(-1);
+        ExitProgram(-1);
     }
     record->id = id;
     ShaderRecord* result = record.get();
@@ -203,7 +309,7 @@ ProgramRecord* GLShaderManager::CreateProgram(uint32_t vertexShader, uint32_t fr
         LogMessage(LOG_INFO, "fragmentShaderId=", fragmentShader);
         LogInfoLog(infoLog);
         glDeleteProgram(id);
-        exit(-1);
+        ExitProgram(-1);
     }
     auto record = std::make_unique<ProgramRecord>();
     record->id = id;
@@ -239,4 +345,115 @@ void GLShaderManager::DeleteAll() {
     for (const auto& it : m_shaders) glDeleteShader(it.first);
     m_programs.clear();
     m_shaders.clear();
+}
+
+std::vector<std::string> GLShaderManager::FormatLog(const std::string& fileName, const std::string& log) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(start, end - start);
+        start = end + 1;
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+        int source = 0, row = 0, column = 0, consumed = 0;
+        // Mesa "0:12(5): error: ...", NVIDIA "0(12) : error C0000: ...", others "ERROR: 0:12: ...".
+        if (std::sscanf(line.c_str(), "%d:%d(%d): %n", &source, &row, &column, &consumed) == 3 && consumed > 0) {
+        } else if (std::sscanf(line.c_str(), "%d(%d) : %n", &source, &row, &consumed) == 2 && consumed > 0) {
+        } else if ((std::sscanf(line.c_str(), "ERROR: %d:%d: %n", &source, &row, &consumed) == 2 ||
+                    std::sscanf(line.c_str(), "WARNING: %d:%d: %n", &source, &row, &consumed) == 2) &&
+                   consumed > 0) {
+        } else {
+            row = 0;
+            consumed = 0;
+        }
+        const std::string message = line.substr(static_cast<size_t>(consumed));
+        lines.push_back(row > 0 ? fileName + ":" + std::to_string(row) + ": " + message : fileName + ": " + message);
+    }
+    return lines;
+}
+
+bool GLShaderManager::CheckSource(const std::string& fileName, const char* text, size_t length,
+                                  std::vector<std::string>* problems) {
+    const size_t dot = fileName.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+    const GLenum type = extension == ".vert" ? GL_VERTEX_SHADER : extension == ".frag" ? GL_FRAGMENT_SHADER : 0;
+    if (!type) {
+        if (problems) problems->push_back(fileName + ": not a .vert or .frag shader source");
+        return false;
+    }
+    const GLuint shader = glCreateShader(type);
+    if (!shader) return false;
+    std::string log;
+    const bool ok = CompileInto(shader, text, static_cast<GLint>(length), &log);
+    glDeleteShader(shader);
+    if (!ok && problems) {
+        std::vector<std::string> lines = FormatLog(fileName, log.empty() ? "does not compile" : log);
+        problems->insert(problems->end(), lines.begin(), lines.end());
+    }
+    return ok;
+}
+
+std::vector<std::string> GLShaderManager::GetShaderFileNames() const {
+    std::vector<std::string> names;
+    for (const auto& it : m_shaders) names.push_back(it.second->fileName);
+    return names;
+}
+
+bool GLShaderManager::ReloadShader(Loader* loader, const std::string& fileName, std::vector<std::string>* problems) {
+    if (!m_initialized || !m_supported) return false;
+    ShaderRecord* record = nullptr;
+    for (auto& it : m_shaders) {
+        if (it.second->fileName == fileName) record = it.second.get();
+    }
+    if (!record || !loader) return false;
+    std::vector<std::string> ignored;
+    std::vector<std::string>& out = problems ? *problems : ignored;
+    uint32_t size = 0;
+    std::unique_ptr<uint8_t[]> source = loader->LoadFile(fileName, size);
+    if (!source) {
+        out.push_back(fileName + ": cannot be read");
+        return false;
+    }
+    const GLuint shader = record->id;
+    const GLchar* oldText = reinterpret_cast<const GLchar*>(record->source.get());
+    const GLint oldLength = static_cast<GLint>(record->sourceLength);
+    std::string log;
+    // The new text is tried in an object of its own first: the driver may answer a compile of a
+    // text it has seen before from its cache and leave an object's earlier log in place, so a
+    // used object cannot tell a good edit from the broken one before it. On failure the
+    // programs and the object keep what they were built from.
+    const GLchar* newText = reinterpret_cast<const GLchar*>(source.get());
+    const GLuint trial = glCreateShader(record->type);
+    const bool compiles = trial && CompileInto(trial, newText, static_cast<GLint>(size), &log);
+    if (trial) glDeleteShader(trial);
+    if (!compiles) {
+        std::vector<std::string> lines = FormatLog(fileName, log.empty() ? "does not compile" : log);
+        out.insert(out.end(), lines.begin(), lines.end());
+        return false;
+    }
+    CompileInto(shader, newText, static_cast<GLint>(size), nullptr);
+    std::vector<std::pair<GLuint, std::vector<SavedUniform>>> users;
+    for (auto& it : m_programs) {
+        if (it.second->vertexShader == shader || it.second->fragmentShader == shader)
+            users.emplace_back(it.first, SaveUniforms(it.first));
+    }
+    bool linked = true;
+    for (auto& user : users) {
+        if (!LinkProgram(user.first, &log)) {
+            std::vector<std::string> lines = FormatLog(fileName, log.empty() ? "does not link" : log);
+            out.insert(out.end(), lines.begin(), lines.end());
+            linked = false;
+            break;
+        }
+    }
+    if (!linked) CompileInto(shader, oldText, oldLength, nullptr);
+    for (auto& user : users) {
+        if (!linked) LinkProgram(user.first, nullptr);
+        RestoreUniforms(user.first, user.second);
+    }
+    if (!linked) return false;
+    record->source = std::move(source);
+    record->sourceLength = size;
+    return true;
 }

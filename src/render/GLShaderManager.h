@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Loader;
 
@@ -24,7 +25,8 @@ struct ProgramRecord {
 };
 
 // Compiles each shader source file once and links each (vertex, fragment) pair once;
-// both are reference counted. Any compiler or linker message ends the process.
+// both are reference counted. Any compiler or linker message ends the process (through the
+// exit handler, which live reloading turns into a recoverable error).
 class GLShaderManager {
 public:
     static GLShaderManager* GetInstance();
@@ -42,6 +44,22 @@ public:
     ProgramRecord* CreateProgram(uint32_t vertexShader, uint32_t fragmentShader);
     void FreeShader(uint32_t id);
     void DeleteAll();
+
+    // Live reloading: compiles the file's new source into the shader objects already made from
+    // it and relinks the programs that use them, which keep their ids and the values of their
+    // uniforms. On any compiler or linker message everything stays as it was and `problems`
+    // gets one "file:line: message" line per message. False also for a file not in use.
+    bool ReloadShader(Loader* loader, const std::string& fileName, std::vector<std::string>* problems);
+    // The source files of the shaders in use.
+    std::vector<std::string> GetShaderFileNames() const;
+    // Compiles one source in the current context without keeping it, as a vertex shader for
+    // ".vert" and a fragment shader for ".frag"; true when the compiler had nothing to say,
+    // else its messages as "file:line: message" lines.
+    static bool CheckSource(const std::string& fileName, const char* text, size_t length,
+                            std::vector<std::string>* problems);
+    // A compiler or linker log as "file:line: message" lines (lines it cannot place keep the
+    // file name alone).
+    static std::vector<std::string> FormatLog(const std::string& fileName, const std::string& log);
 
     uint32_t GetProgramCount() const { return static_cast<uint32_t>(m_programs.size()); }
     uint32_t GetShaderCount() const { return static_cast<uint32_t>(m_shaders.size()); }

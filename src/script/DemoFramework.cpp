@@ -188,14 +188,94 @@ bool DemoFramework::Init() {
     delete m_rootNode;
     m_rootNode = root;
     LogMessage(LOG_TRACE, "* Creating script object hierarchy..");
+    m_buildRandomState = RandomState();
     if (!BuildObjectTree(m_rootNode)) ExitProgram(-1);
     LogMessage(LOG_TRACE, "DemoFramework::Init() finished.");
     m_initialised = true;
     return true;
 }
 
+std::unique_ptr<ScriptNode> DemoFramework::ParseScriptFile(int* errorLine, std::string* errorText) {
+    if (errorLine) *errorLine = 0;
+    if (errorText) errorText->clear();
+    Loader* loader = GetLoader();
+    uint32_t size = 0;
+    std::unique_ptr<uint8_t[]> data;
+    if (loader) data = loader->LoadFile(m_scriptName, size);
+    if (!data) {
+        LogMessage(LOG_ERROR, "Loading demo script failed.");
+        if (errorText) *errorText = "the file cannot be read";
+        return nullptr;
+    }
+    ScriptParser parser;
+    std::unique_ptr<ScriptNode> root(parser.Parse(reinterpret_cast<const char*>(data.get()), size));
+    if (!root) {
+        if (errorLine) *errorLine = parser.GetErrorLine();
+        if (errorText) *errorText = parser.GetErrorText();
+    }
+    return root;
+}
+
+void DemoFramework::ResetTimeline() {
+    m_time = 0.0f;
+    m_dt = 0.0f;
+    m_syncOffset = 0.0f;
+    m_soundCountdown = 0.0f;
+}
+
+bool DemoFramework::Rewind() {
+    LogMessage(LOG_TRACE, "DemoFramework::Rewind() called.");
+    m_renderables.clear();
+    m_updateables.clear();
+    delete m_rootObject;
+    m_rootObject = nullptr;
+    ResetTimeline();
+    m_unnamedCounter = 0;
+    RandomSeed(m_buildRandomState);
+    return m_rootNode && BuildObjectTree(m_rootNode);
+}
+
+bool DemoFramework::ReplaceScript(std::unique_ptr<ScriptNode> root, std::unique_ptr<ScriptNode>* previous) {
+    LogMessage(LOG_TRACE, "DemoFramework::ReplaceScript() called.");
+    if (!root) return false;
+    // The running tree stays untouched until the new one is built.
+    ScriptObject* oldRoot = m_rootObject;
+    std::vector<IRenderable*> oldRenderables;
+    std::vector<IUpdateable*> oldUpdateables;
+    oldRenderables.swap(m_renderables);
+    oldUpdateables.swap(m_updateables);
+    const int32_t oldCounter = m_unnamedCounter;
+    const uint32_t oldRandomState = RandomState();
+    m_rootObject = nullptr;
+    m_unnamedCounter = 0;
+    RandomSeed(m_buildRandomState);
+    if (!BuildObjectTree(root.get())) {
+        delete m_rootObject;
+        m_rootObject = oldRoot;
+        m_renderables.swap(oldRenderables);
+        m_updateables.swap(oldUpdateables);
+        m_unnamedCounter = oldCounter;
+        RandomSeed(oldRandomState);
+        return false;
+    }
+    // The old effects unregister themselves from lists that no longer hold them.
+    delete oldRoot;
+    m_renderables.clear();
+    m_updateables.clear();
+    RandomSeed(m_buildRandomState);
+    ResetTimeline();
+    if (previous) {
+        previous->reset(m_rootNode);
+    } else {
+        delete m_rootNode;
+    }
+    m_rootNode = root.release();
+    return true;
+}
+
 bool DemoFramework::BuildObjectTree(ScriptNode* rootNode) {
     m_currentParent = nullptr;
+    m_buildErrorLine = 0;
     bool ok = CreateObject(rootNode);
     m_currentParent = nullptr;
     m_childIds.clear();
@@ -214,6 +294,13 @@ bool DemoFramework::ClaimChildId(ScriptObject* parent, const std::string& id) {
 }
 
 bool DemoFramework::CreateObject(ScriptNode* node) {
+    const bool ok = CreateObjectFrom(node);
+    // The element that failed first is the deepest; its ancestors fail after it.
+    if (!ok && m_buildErrorLine == 0) m_buildErrorLine = node->GetLine();
+    return ok;
+}
+
+bool DemoFramework::CreateObjectFrom(ScriptNode* node) {
     const std::string& name = node->GetName();
     if (!node->FindAttribute("id")) {
         node->AddAttribute("id", "noname_" + std::to_string(m_unnamedCounter));
@@ -235,6 +322,7 @@ bool DemoFramework::CreateObject(ScriptNode* node) {
         ScriptAttribute* target = node->FindAttribute("target");
         auto* event = new ScriptEvent(start, target ? target->value : std::string(),
                                       name == "event" ? id : std::string("Set"));
+        event->line = node->GetLine();
         for (size_t i = 0; i < node->GetAttributeCount(); ++i) {
             ScriptAttribute* a = node->GetAttribute(i);
             if (IsReservedAttribute(a->name)) continue;
@@ -284,7 +372,9 @@ bool DemoFramework::CreateObject(ScriptNode* node) {
         return false;
     }
 
+    object->SetLine(node->GetLine());
     auto* init = new ScriptEvent(object->GetStart(), std::string(), "Init");
+    init->line = node->GetLine();
     for (size_t i = 0; i < node->GetAttributeCount(); ++i) {
         ScriptAttribute* a = node->GetAttribute(i);
         if (!IsReservedAttribute(a->name)) init->AddParameter(a->name, a->value);

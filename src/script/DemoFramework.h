@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -55,6 +56,22 @@ public:
     // Builds the object tree from a parsed script. Structural errors are logged and reported
     // by the result (Init turns them into exit(-1)); the fuzz target uses this directly.
     bool BuildObjectTree(ScriptNode* rootNode);
+    // Script line of the element the last failed build stopped at (0 when not known).
+    int GetBuildErrorLine() const { return m_buildErrorLine; }
+
+    // Authoring. Rewind goes back to time 0 with a fresh tree built from the parsed script, the
+    // random generator as it was when the first tree was built and no synchronisation offset,
+    // so stepping again replays the show exactly. False when the tree cannot be built.
+    bool Rewind();
+    // Loads and parses the script file again; null after logging the XML error (its line and
+    // text go to the out parameters when given).
+    std::unique_ptr<ScriptNode> ParseScriptFile(int* errorLine = nullptr, std::string* errorText = nullptr);
+    // Builds the tree of `root` in place of the current one and rewinds to time 0. On success the
+    // parsed script that was replaced moves to *previous; on a structural error the current tree
+    // stays as it was and false is returned.
+    bool ReplaceScript(std::unique_ptr<ScriptNode> root, std::unique_ptr<ScriptNode>* previous);
+    const std::string& GetScriptName() const { return m_scriptName; }
+    ScriptNode* GetRootNode() const { return m_rootNode; }
 
     float GetTime() const { return m_time; }
     float GetDeltaTime() const { return m_dt; }
@@ -70,8 +87,10 @@ public:
 
 private:
     bool CreateObject(ScriptNode* node);
+    bool CreateObjectFrom(ScriptNode* node);
     // False when the parent already has a child (or parameter) of that id.
     bool ClaimChildId(ScriptObject* parent, const std::string& id);
+    void ResetTimeline();
 
     bool m_initialised = false;
     std::string m_scriptName;
@@ -80,6 +99,7 @@ private:
     ScriptObject* m_rootObject = nullptr;
     ScriptObject* m_currentParent = nullptr;
     int32_t m_unnamedCounter = 0;
+    int m_buildErrorLine = 0;
     std::unordered_map<const ScriptObject*, std::unordered_set<std::string>> m_childIds;
     std::vector<IRenderable*> m_renderables;
     std::vector<IUpdateable*> m_updateables;
@@ -87,6 +107,8 @@ private:
     float m_dt = 0.0f;
     float m_syncOffset = 0.0f;
     float m_soundCountdown = 0.0f;
+    // The random generator's state just before the first tree was built (see Rewind).
+    uint32_t m_buildRandomState = 0;
 };
 
 // The process-wide framework (made by main; null until then).

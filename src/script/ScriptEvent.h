@@ -23,4 +23,6 @@ public:
     std::string name;
     std::vector<std::string> parameterNames;
     std::vector<std::string> parameterValues;
+    // Script line of the element that made the event (0 when not known).
+    int line = 0;
 };

@@ -17,6 +17,9 @@ public:
 
     const std::string& GetName() const { return m_name; }
     ScriptNode* GetParent() const { return m_parent; }
+    // Line of the element in the script text (1-based; 0 when not known).
+    int GetLine() const { return m_line; }
+    void SetLine(int line) { m_line = line; }
 
     // When a name occurs twice, lookup finds the first.
     void AddAttribute(const std::string& name, const std::string& value);
@@ -31,6 +34,7 @@ public:
 private:
     std::string m_name;
     ScriptNode* m_parent;
+    int m_line = 0;
     std::vector<ScriptAttribute*> m_attributes;
     std::vector<ScriptNode*> m_children;
     std::map<std::string, ScriptAttribute*> m_attributeIndex;

@@ -21,6 +21,9 @@ std::string Quoted(const std::string& text) {
     return "\"" + ScriptValueUtil::Excerpt(text) + "\"";
 }
 
+const ScriptObject* g_steppingObject = nullptr;
+const ScriptEvent* g_deliveringEvent = nullptr;
+
 void SplitPath(const std::string& path, std::string& head, std::string& rest) {
     size_t dot = path.find('.');
     if (dot == std::string::npos) {
@@ -61,6 +64,15 @@ void ScriptObject::Activate() {}
 void ScriptObject::Deactivate() {}
 void ScriptObject::HandleEvent(ScriptEvent*) {}
 void ScriptObject::Update() {}
+void ScriptObject::Validate(ScriptValidation&) {}
+
+void ScriptObject::MarkActiveAt(float time) { MarkActiveAt(time, true); }
+
+void ScriptObject::MarkActiveAt(float time, bool parentActive) {
+    // The step never reaches the children of an inactive object.
+    m_active = parentActive && m_start <= time && time < m_end;
+    for (ScriptObject* child : m_children) child->MarkActiveAt(time, m_active);
+}
 
 void ScriptObject::AddChild(ScriptObject* child) {
     child->m_parent = this;
@@ -197,9 +209,23 @@ std::string ScriptObject::FormatEventParameters(const ScriptEvent* event) {
     return params + ")";
 }
 
+const ScriptObject* ScriptObject::GetSteppingObject() {
+    return g_steppingObject;
+}
+
+const ScriptEvent* ScriptObject::GetDeliveringEvent() {
+    return g_deliveringEvent;
+}
+
+void ScriptObject::ClearSteppingPosition() {
+    g_steppingObject = nullptr;
+    g_deliveringEvent = nullptr;
+}
+
 void ScriptObject::UpdateObject(float time, float dt) {
     bool wasActive = m_active;
     m_active = m_start <= time && time < m_end;
+    g_steppingObject = this;
     if (m_active && !wasActive) {
         LogMessage(LOG_TRACE, LogPrefix(time) + "Activate");
         Activate();
@@ -207,6 +233,7 @@ void ScriptObject::UpdateObject(float time, float dt) {
     if (!m_active && !wasActive) return;
 
     for (ScriptObject* child : m_children) child->UpdateObject(time, dt);
+    g_steppingObject = this;
 
     while (m_nextEvent != m_events.end() && m_nextEvent->first <= time) {
         ScriptEvent* event = m_nextEvent->second;
@@ -221,6 +248,7 @@ void ScriptObject::UpdateObject(float time, float dt) {
         }
         m_lastEventText = LogPrefix(time) + "Event: " + event->name + " " + FormatEventParameters(event);
         LogMessage(LOG_TRACE, m_lastEventText);
+        g_deliveringEvent = event;
         const size_t count = std::min(event->parameterNames.size(), event->parameterValues.size());
         if (event->name == "Init") {
             for (size_t i = 0; i < count; ++i) {
@@ -242,6 +270,7 @@ void ScriptObject::UpdateObject(float time, float dt) {
         } else {
             receiver->HandleEvent(event);
         }
+        g_deliveringEvent = nullptr;
         ++m_nextEvent;
     }
 

@@ -8,6 +8,7 @@
 #include "script/ScriptEvent.h"
 
 class DemoFramework;
+class ScriptValidation;
 class ScriptObjectFloat;
 class ScriptObjectInteger;
 class ScriptObjectBoolean;
@@ -57,6 +58,9 @@ public:
     virtual void Deactivate();
     virtual void HandleEvent(ScriptEvent* event);
     virtual void Update();
+    // Checks without playing (-validate): values the object would refuse when it uses them,
+    // names it would look up and files it would read, as they stand now.
+    virtual void Validate(ScriptValidation& validation);
 
     // Tree building. AddChild clamps the child's range into this object's range.
     void AddChild(ScriptObject* child);
@@ -74,6 +78,9 @@ public:
 
     // The per-frame timeline step.
     void UpdateObject(float time, float dt);
+    // Sets the active flags of this subtree to what the timeline step would make them at
+    // `time`, without activating anything: checks that do not play the script use it.
+    void MarkActiveAt(float time);
 
     void PrintHelp();
     void PrintState(int depth);
@@ -100,6 +107,15 @@ public:
     bool IsActive() const { return m_active; }
     const std::string& GetLastEventText() const { return m_lastEventText; }
     ScriptValueKind GetValueKind() const { return m_valueKind; }
+    // Script line of the element that made the object (0 when not known).
+    int GetLine() const { return m_line; }
+    void SetLine(int line) { m_line = line; }
+
+    // Where the timeline step is right now: the object being stepped and the event being
+    // delivered (null between them), so a fatal error can be traced to its script line.
+    static const ScriptObject* GetSteppingObject();
+    static const ScriptEvent* GetDeliveringEvent();
+    static void ClearSteppingPosition();
 
     // Formats an event's parameters as (name="value", ...), empty when there are none.
     static std::string FormatEventParameters(const ScriptEvent* event);
@@ -147,8 +163,10 @@ protected:
     bool m_active = false;
     ScriptValueKind m_valueKind = ScriptValueKind::None;
     std::string m_lastEventText;
+    int m_line = 0;
 
 private:
+    void MarkActiveAt(float time, bool parentActive);
     // Creates a value parameter of type T with this object's range, sets it and attaches it.
     template <typename T, typename... Values>
     T* AddValueParameter(const std::string& id, AccessMode access, const std::string& description,

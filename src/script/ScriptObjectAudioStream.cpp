@@ -4,6 +4,7 @@
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
+#include "script/ScriptValidation.h"
 #include "sound/ISoundEngine.h"
 
 ScriptObjectAudioStream::ScriptObjectAudioStream(DemoFramework* framework, const std::string& id,
@@ -76,4 +77,8 @@ void ScriptObjectAudioStream::Update() {
 
 void ScriptObjectAudioStream::Deactivate() {
     ReleaseStream();
+}
+
+void ScriptObjectAudioStream::Validate(ScriptValidation& v) {
+    v.File(ScriptValidation::FILE_AUDIO, m_src->GetValue(), "src");
 }

@@ -15,6 +15,7 @@ public:
     ~ScriptObjectAudioStream() override;
 
     void HandleEvent(ScriptEvent* event) override;
+    void Validate(ScriptValidation& validation) override;
     void Update() override;
     void Deactivate() override;
 

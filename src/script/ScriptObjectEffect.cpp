@@ -12,6 +12,7 @@
 #include "script/ScriptObjectRenderTarget.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector2.h"
+#include "script/ScriptValidation.h"
 #include "script/ScriptValueUtil.h"
 #include "ui/IUserInterface.h"
 
@@ -163,4 +164,9 @@ bool ScriptObjectEffect::GetClearDepthBuffer() const {
 }
 float ScriptObjectEffect::GetClearDepth() const {
     return m_clearDepth->GetValue();
+}
+
+void ScriptObjectEffect::Validate(ScriptValidation& v) {
+    const std::string& name = m_renderTarget->GetValue();
+    if (!name.empty()) v.Reference(this, name, "render_target", "render_target");
 }

@@ -26,6 +26,8 @@ public:
     void HandleEvent(ScriptEvent* event) override = 0;
     // Steps the part, then resolves "render_target" by name (fatal when it is not one).
     void Update() override;
+    // The render target name must name a render_target object.
+    void Validate(ScriptValidation& validation) override;
 
     void Update(float time, float dt) override = 0;
     void Render() override = 0;

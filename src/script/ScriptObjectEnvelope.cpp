@@ -5,6 +5,7 @@
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector4.h"
+#include "script/ScriptValidation.h"
 
 ScriptObjectEnvelope::ScriptObjectEnvelope(DemoFramework* framework, const std::string& id,
                                            ScriptObject* parent, float start, float end)
@@ -70,4 +71,15 @@ void ScriptObjectEnvelope::Update() {
         out[i] = static_cast<uint32_t>(i) < m_usedChannels ? m_channels[i].Evaluate(t) : 0.0f;
     }
     m_out->SetValue(out[0], out[1], out[2], out[3]);
+}
+
+namespace {
+const char* const kInterpolations[] = {"spline", "linear", "constant", nullptr};
+const char* const kBehaviors[] = {"constant", "repeat", "oscillate", "offset_repeat", "linear", "reset", nullptr};
+}  // namespace
+
+void ScriptObjectEnvelope::Validate(ScriptValidation& v) {
+    if (!m_interpolation->GetValue().empty()) v.Choice(m_interpolation->GetValue(), kInterpolations, "interpolation");
+    v.Choice(m_preBehavior->GetValue(), kBehaviors, "pre_behavior");
+    v.Choice(m_postBehavior->GetValue(), kBehaviors, "post_behavior");
 }

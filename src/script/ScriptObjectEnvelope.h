@@ -16,6 +16,7 @@ public:
                          float end);
 
     void Update() override;
+    void Validate(ScriptValidation& validation) override;
 
     // Behaviour and interpolation names; unknown text is fatal.
     uint32_t GetBehaviorMode(const std::string& text) const;

@@ -7,6 +7,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector4.h"
+#include "script/ScriptValidation.h"
 
 ScriptObjectEnvelopeKeyFrame::ScriptObjectEnvelopeKeyFrame(DemoFramework* framework, const std::string& id,
                                                            ScriptObject* parent, float start, float end)
@@ -71,4 +72,10 @@ void ScriptObjectEnvelopeKeyFrame::Deactivate() {
         if (m_keyIds[i] != 0) m_envelope->GetChannel(i).RemoveKey(m_keyIds[i]);
         m_keyIds[i] = 0;
     }
+}
+
+void ScriptObjectEnvelopeKeyFrame::Validate(ScriptValidation& v) {
+    static const char* const kInterpolations[] = {"spline", "linear", "constant", nullptr};
+    if (!dynamic_cast<ScriptObjectEnvelope*>(m_parent)) v.Problem("keyframe outside an envelope");
+    if (!m_interpolation->GetValue().empty()) v.Choice(m_interpolation->GetValue(), kInterpolations, "interpolation");
 }

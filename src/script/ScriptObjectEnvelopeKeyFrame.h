@@ -16,6 +16,7 @@ public:
                                  float start, float end);
 
     void HandleEvent(ScriptEvent* event) override;
+    void Validate(ScriptValidation& validation) override;
     void Update() override;
     void Deactivate() override;
 

@@ -12,6 +12,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectTexture.h"
+#include "script/ScriptValidation.h"
 #include "script/ScriptValueUtil.h"
 #include "ui/IUserInterface.h"
 
@@ -145,4 +146,17 @@ void ScriptObjectRenderTarget::DeleteTarget() {
     m_target = nullptr;
     // A freed texture name may be handed out again; nothing may keep sampling it.
     m_texId->SetValue(0);
+}
+
+void ScriptObjectRenderTarget::Validate(ScriptValidation& v) {
+    uint32_t value;
+    if (!ScriptObjectTexture::TranslateWrap(m_wrapU->GetValue(), &value))
+        v.Problem("wrap_u: unknown value \"" + ScriptValueUtil::Excerpt(m_wrapU->GetValue()) + "\"");
+    if (!ScriptObjectTexture::TranslateWrap(m_wrapV->GetValue(), &value))
+        v.Problem("wrap_v: unknown value \"" + ScriptValueUtil::Excerpt(m_wrapV->GetValue()) + "\"");
+    if (!ScriptObjectTexture::TranslateFilter(m_filter->GetValue(), &value))
+        v.Problem("filter: unknown value \"" + ScriptValueUtil::Excerpt(m_filter->GetValue()) + "\"");
+    if (m_width->GetValue() <= 0 || m_height->GetValue() <= 0)
+        v.Problem("invalid render target size: " + std::to_string(m_width->GetValue()) + "x" +
+                  std::to_string(m_height->GetValue()));
 }

@@ -22,6 +22,7 @@ public:
     void Activate() override;
     void Deactivate() override;
     void HandleEvent(ScriptEvent* event) override;
+    void Validate(ScriptValidation& validation) override;
 
     // After an effect has drawn into the target: publish its colour texture.
     void UpdateTextureId();

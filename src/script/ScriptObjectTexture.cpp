@@ -1,5 +1,7 @@
 #include "script/ScriptObjectTexture.h"
 
+#include <utility>
+
 #include "base/Exit.h"
 #include "base/Log.h"
 #include "io/Loader.h"
@@ -9,6 +11,7 @@
 #include "script/ScriptObjectFloat.h"
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
+#include "script/ScriptValidation.h"
 #include "script/ScriptValueUtil.h"
 
 namespace {
@@ -190,4 +193,23 @@ void ScriptObjectTexture::HandleEvent(ScriptEvent* event) {
                                        : renderer->LoadTexture2D(GetLoader(), m_src->GetValue(), format);
     m_texId->SetValue(static_cast<int32_t>(id));
     m_aspect->SetValue(id ? renderer->GetTextureAspectRatio(id) : 1.0f);
+}
+
+void ScriptObjectTexture::Validate(ScriptValidation& v) {
+    uint32_t value;
+    v.File(ScriptValidation::FILE_IMAGE, m_src->GetValue(), "src");
+    if (!TranslateFormat(m_format->GetValue(), &value))
+        v.Problem("format: unknown value \"" + ScriptValueUtil::Excerpt(m_format->GetValue()) + "\"");
+    const std::pair<const char*, ScriptObjectString*> wraps[] = {{"wrap_u", m_wrapU}, {"wrap_v", m_wrapV}, {"wrap_w", m_wrapW}};
+    for (const auto& wrap : wraps) {
+        if (!TranslateWrap(wrap.second->GetValue(), &value))
+            v.Problem(std::string(wrap.first) + ": unknown value \"" + ScriptValueUtil::Excerpt(wrap.second->GetValue()) +
+                      "\" (" + kWrapHelp + ")");
+    }
+    if (!TranslateFilter(m_filter->GetValue(), &value))
+        v.Problem("filter: unknown value \"" + ScriptValueUtil::Excerpt(m_filter->GetValue()) + "\"");
+    if (m_mipmapping->GetValue() && !TranslateFilter(m_mipmapFilter->GetValue(), &value))
+        v.Problem("mipmap_filter: unknown value \"" + ScriptValueUtil::Excerpt(m_mipmapFilter->GetValue()) + "\"");
+    static const char* const kDimensions[] = {"2d", "1d", nullptr};
+    v.Choice(m_dimension->GetValue(), kDimensions, "dimension");
 }

@@ -18,6 +18,7 @@ public:
 
     void Deactivate() override;
     void HandleEvent(ScriptEvent* event) override;
+    void Validate(ScriptValidation& validation) override;
 
     int32_t GetTextureId() const;
 

@@ -98,6 +98,8 @@ ScriptNode* ScriptParser::Parse(const char* text, size_t length) {
     LogMessage(LOG_TRACE, "ScriptParser::Parse() called.");
     m_rootNode = nullptr;
     m_currentNode = nullptr;
+    m_errorLine = 0;
+    m_errorText.clear();
     // TinyXML reads zero-terminated text; the loaded buffer is not.
     std::string source(text ? text : "", text ? length : 0);
 
@@ -105,6 +107,8 @@ ScriptNode* ScriptParser::Parse(const char* text, size_t length) {
     if (FindTooDeepElement(source, row, col)) {
         // Same numbering as TinyXML's positions below.
         LogXmlError(row + 2, col + 2, "Elements nested too deeply.");
+        m_errorLine = row + 1;
+        m_errorText = "Elements nested too deeply.";
         return nullptr;
     }
 
@@ -115,6 +119,8 @@ ScriptNode* ScriptParser::Parse(const char* text, size_t length) {
     document.Parse(source.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (document.Error()) {
         LogXmlError(document.ErrorRow() + 1, document.ErrorCol() + 1, document.ErrorDesc());
+        m_errorLine = document.ErrorRow();
+        m_errorText = document.ErrorDesc();
         return nullptr;
     }
     document.Accept(this);
@@ -131,6 +137,7 @@ ScriptNode* ScriptParser::Parse(const std::string& text) {
 
 bool ScriptParser::VisitEnter(const TiXmlElement& element, const TiXmlAttribute* firstAttribute) {
     auto* node = new ScriptNode(element.ValueStr(), m_currentNode);
+    node->SetLine(element.Row());
     for (const TiXmlAttribute* a = firstAttribute; a; a = a->Next())
         node->AddAttribute(a->NameTStr(), a->ValueStr());
     if (!m_currentNode) {

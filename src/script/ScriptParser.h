@@ -21,6 +21,10 @@ public:
     ScriptNode* Parse(const char* text, size_t length);
     ScriptNode* Parse(const std::string& text);
 
+    // Where the last Parse failed: 1-based line (0 when it did not fail) and TinyXML's text.
+    int GetErrorLine() const { return m_errorLine; }
+    const std::string& GetErrorText() const { return m_errorText; }
+
     bool VisitEnter(const TiXmlElement& element, const TiXmlAttribute* firstAttribute) override;
     bool VisitExit(const TiXmlElement& element) override;
 
@@ -30,4 +34,6 @@ private:
 
     ScriptNode* m_rootNode = nullptr;
     ScriptNode* m_currentNode = nullptr;
+    int m_errorLine = 0;
+    std::string m_errorText;
 };

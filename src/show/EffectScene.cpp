@@ -7,6 +7,7 @@
 #include "base/Exit.h"
 #include "base/Log.h"
 #include "io/Loader.h"
+#include "script/ScriptValidation.h"
 #include "lightwave/GLSLPlusSurfaceHandler.h"
 #include "lightwave/LWModelManager.h"
 #include "lightwave/LWObject.h"
@@ -302,4 +303,9 @@ void EffectScene::Render() {
     }
     for (uint32_t pass = 0; pass <= 3; ++pass) RenderScene(m_root, pass, m_camera, nullptr);
     if (engine) engine->SetClipPlane(saved);
+}
+
+void EffectScene::Validate(ScriptValidation& v) {
+    ScriptObjectEffect::Validate(v);
+    v.File(ScriptValidation::FILE_LIGHTWAVE, m_src->GetValue(), "src");
 }

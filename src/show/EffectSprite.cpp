@@ -14,6 +14,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptObjectVector2.h"
+#include "script/ScriptValidation.h"
 #include "script/ScriptValueUtil.h"
 
 namespace {
@@ -285,4 +286,18 @@ void EffectSprite::Render() {
     m_previousPos[0] = position[0];
     m_previousPos[1] = position[1];
     m_hasPreviousPos = true;
+}
+
+void EffectSprite::Validate(ScriptValidation& v) {
+    ScriptObjectEffect::Validate(v);
+    if (!FindFactor(kSourceFactors, m_srcBlend->GetValue()))
+        v.Problem("src_blend: unknown value \"" + ScriptValueUtil::Excerpt(m_srcBlend->GetValue()) + "\"");
+    if (!FindFactor(kDestinationFactors, m_dstBlend->GetValue()))
+        v.Problem("dst_blend: unknown value \"" + ScriptValueUtil::Excerpt(m_dstBlend->GetValue()) + "\"");
+    static const char* const kUnits[] = {"deg", "rad", nullptr};
+    static const char* const kAutodirs[] = {"disabled", "point_to_target", "follow_path", nullptr};
+    static const char* const kAxes[] = {"x", "y", nullptr};
+    v.Choice(m_angleUnit->GetValue(), kUnits, "angle_unit");
+    v.Choice(m_autodir->GetValue(), kAutodirs, "autodir");
+    v.Choice(m_unitAxis->GetValue(), kAxes, "unit_axis");
 }

@@ -31,6 +31,7 @@ public:
     void Activate() override;
     void Deactivate() override;
     void HandleEvent(ScriptEvent* event) override;
+    void Validate(ScriptValidation& validation) override;
     using ScriptObjectEffect::Update;
     void Update(float time, float dt) override;
     void Render() override;

@@ -262,6 +262,18 @@ void AudioBackend_MixOfflineTo(uint64_t totalSampleFrames) {
     if (State().output) State().output->MixOfflineTo(totalSampleFrames);
 }
 
+void AudioBackend_SetOfflineWriteStart(uint64_t sampleFrame) {
+    if (State().output) State().output->SetOfflineWriteStart(sampleFrame);
+}
+
+void AudioBackend_SetPaused(bool paused) {
+    if (State().mixer) State().mixer->SetPaused(paused);
+}
+
+void AudioBackend_Skip(uint64_t sampleFrames) {
+    if (State().mixer) State().mixer->Skip(static_cast<int64_t>(sampleFrames));
+}
+
 int AudioBackend_GetBufferFrames() {
     return AudioOutput::kBufferFrames;
 }

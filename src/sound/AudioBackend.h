@@ -103,5 +103,11 @@ bool FSOUND_IsPlaying(int channel);
 void AudioBackend_SetOffline(const char* wavPath);
 // Mixes until totalSampleFrames frames have been produced since FSOUND_Init.
 void AudioBackend_MixOfflineTo(uint64_t totalSampleFrames);
+// Offline: frames mixed before this one are mixed but not written.
+void AudioBackend_SetOfflineWriteStart(uint64_t sampleFrame);
+// Real time: while paused the output plays silence and no stream moves on.
+void AudioBackend_SetPaused(bool paused);
+// Moves every playing stream on by this many frames, as if they had been mixed.
+void AudioBackend_Skip(uint64_t sampleFrames);
 // Frames per output buffer (the output latency at 44100 Hz).
 int AudioBackend_GetBufferFrames();

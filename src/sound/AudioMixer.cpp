@@ -32,9 +32,64 @@ uint64_t AudioMixer::GetMixedFrames() {
     return m_mixedFrames;
 }
 
+void AudioMixer::SetPaused(bool paused) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_paused = paused;
+}
+
+bool AudioMixer::IsPaused() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_paused;
+}
+
+bool AudioMixer::AdvanceStream(FSOUND_STREAM* s, int64_t frames) {
+    int64_t pos = s->pendingSeek >= 0 ? s->pendingSeek : s->decoder.GetPosition();
+    const int64_t length = s->decoder.GetLengthFrames();
+    bool ended = false;
+    while (frames > 0) {
+        // The same loop rule as MixChannel.
+        const bool looping = s->loopsLeft != 0 && pos <= s->loopEnd + 1;
+        const int64_t limit = looping ? s->loopEnd + 1 : length;
+        if (pos >= limit) {
+            if (!looping) {
+                ended = true;
+                break;
+            }
+            pos = s->loopStart;
+            if (s->loopsLeft > 0) {
+                --s->loopsLeft;
+            } else {
+                // Forever: whole turns of the loop change nothing.
+                frames %= limit - s->loopStart;
+            }
+            continue;
+        }
+        const int64_t step = std::min(frames, limit - pos);
+        pos += step;
+        frames -= step;
+    }
+    s->pendingSeek = pos;
+    return !ended;
+}
+
+void AudioMixer::Skip(int64_t frames) {
+    if (frames <= 0) return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (int i = 0; i < m_channelCount; ++i) {
+        Channel& c = m_channels[i];
+        if (!c.stream) continue;
+        c.levelLeft = c.levelRight = 0.0f;
+        if (!AdvanceStream(c.stream, frames)) StopChannel(i);
+    }
+}
+
 void AudioMixer::Mix(int16_t* out, int frames) {
     if (frames <= 0) return;
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_paused) {
+        std::fill(out, out + static_cast<size_t>(frames) * 2, int16_t(0));
+        return;
+    }
     size_t values = static_cast<size_t>(frames) * 2;
     if (m_sum.size() < values) {
         m_sum.resize(values);
@@ -72,6 +127,11 @@ void AudioMixer::MixChannel(Channel& channel, int frames) {
     float* buf = m_streamBuffer.data();
     int done = 0;
     bool ended = false;
+    if (s->pendingSeek >= 0) {
+        ended = !s->decoder.Seek(s->pendingSeek);
+        s->pendingSeek = -1;
+        if (ended) frames = 0;
+    }
     while (done < frames) {
         int64_t pos = s->decoder.GetPosition();
         // A loop applies only while the position has not run past its end.
@@ -165,6 +225,7 @@ int AudioMixer::Play(FSOUND_STREAM* stream) {
         c.serial = m_nextSerial;
         m_nextSerial = m_nextSerial % kMaxSerial + 1;
     }
+    stream->pendingSeek = -1;
     if (!stream->decoder.Seek(0)) {
         if (stream->channel >= 0) StopChannel(stream->channel);
         return -1;
@@ -188,7 +249,7 @@ void AudioMixer::Remove(FSOUND_STREAM* stream) {
 
 int64_t AudioMixer::GetPosition(FSOUND_STREAM* stream) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return stream->decoder.GetPosition();
+    return stream->pendingSeek >= 0 ? stream->pendingSeek : stream->decoder.GetPosition();
 }
 
 bool AudioMixer::SetLoopPoints(FSOUND_STREAM* stream, int64_t start, int64_t end) {

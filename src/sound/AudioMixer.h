@@ -26,6 +26,8 @@ struct FSOUND_STREAM {
     int loopCount = 0;
     int loopsLeft = 0;
     int channel = -1;  // channel index while playing
+    // Where a skip left the stream; the decoder seeks there before it is read again.
+    int64_t pendingSeek = -1;
 };
 
 // The software mixer: 32 channels of streams summed in floating point, run through the
@@ -44,8 +46,14 @@ public:
     AudioMixer(const AudioMixer&) = delete;
     AudioMixer& operator=(const AudioMixer&) = delete;
 
-    // Mixes `frames` frames into out (interleaved stereo 16-bit).
+    // Mixes `frames` frames into out (interleaved stereo 16-bit). While paused: silence, and
+    // no channel moves on.
     void Mix(int16_t* out, int frames);
+    void SetPaused(bool paused);
+    bool IsPaused();
+    // Moves every playing channel on by `frames` frames as mixing would (loops, ends), without
+    // decoding: the streams seek there when they are mixed next.
+    void Skip(int64_t frames);
     uint64_t GetMixedFrames();
 
     // Returns a channel handle or -1 when every channel is busy.
@@ -84,12 +92,14 @@ private:
     void MixChannel(Channel& channel, int frames);
     void CaptureForFft(const float* block, int frames);
     void StopChannel(int index);
+    static bool AdvanceStream(FSOUND_STREAM* stream, int64_t frames);
 
     std::mutex m_mutex;
     int m_channelCount;
     Channel m_channels[kMaxChannels];
     int m_nextSerial = 1;
     uint64_t m_mixedFrames = 0;
+    bool m_paused = false;
 
     std::vector<float> m_sum;    // +-1 scale
     std::vector<float> m_block;  // 16-bit scale, the DSP chain's buffer

@@ -95,7 +95,10 @@ bool AudioOutput::MixOfflineTo(uint64_t totalFrames) {
     while (m_offlineFrames < totalFrames) {
         int frames = static_cast<int>(std::min<uint64_t>(kBufferFrames, totalFrames - m_offlineFrames));
         m_mixer->Mix(buffer.data(), frames);
-        if (m_wav && sf_writef_short(m_wav, buffer.data(), frames) != frames) {
+        // Frame boundaries of the capture are where calls start, so a write start that is one
+        // never splits a block.
+        const bool write = m_offlineFrames >= m_writeStart;
+        if (write && m_wav && sf_writef_short(m_wav, buffer.data(), frames) != frames) {
             LogMessage(LOG_ERROR, "Writing audio capture file failed.");
             sf_close(m_wav);
             m_wav = nullptr;

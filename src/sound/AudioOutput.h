@@ -25,6 +25,8 @@ public:
     bool OpenRealTime(bool useDevice);
     // An empty path mixes offline without writing a file.
     bool OpenOffline(const std::string& wavPath);
+    // Frames mixed before this one are not written (a capture that starts later).
+    void SetOfflineWriteStart(uint64_t frame) { m_writeStart = frame; }
     void Close();
     Mode GetMode() const { return m_mode; }
 
@@ -42,4 +44,5 @@ private:
     std::thread m_thread;
     SNDFILE* m_wav = nullptr;
     uint64_t m_offlineFrames = 0;
+    uint64_t m_writeStart = 0;
 };

@@ -8,9 +8,14 @@
 
 #include "base/Log.h"
 #include "io/PngWriter.h"
+#include "ui/FrameClock.h"
 
 uint64_t FrameCapture::FrameInstant(uint32_t frameIndex) const {
-    return static_cast<uint64_t>(std::llround(frameIndex * 1000000.0 / settings_.fps));
+    return FixedStepInstant(frameIndex, settings_.fps);
+}
+
+uint32_t FrameCapture::FrameAt(uint64_t microseconds) const {
+    return FixedStepFrameAt(microseconds, settings_.fps);
 }
 
 void FrameCapture::ReadWindow(int width, int height, uint8_t* out) {
@@ -52,6 +57,10 @@ bool FrameCapture::WriteFrame(uint32_t frameIndex, int width, int height) {
         if (written && settings_.frameWritten) settings_.frameWritten(frameIndex);
         return written;
     }
+    if (!started_) {
+        started_ = true;
+        firstFrame_ = frameIndex;
+    }
     const size_t stride = static_cast<size_t>(width) * 3;
     pixels_.resize(stride * static_cast<size_t>(height));
     flipped_.resize(pixels_.size());
@@ -62,7 +71,7 @@ bool FrameCapture::WriteFrame(uint32_t frameIndex, int width, int height) {
                     &pixels_[static_cast<size_t>(height - 1 - y) * stride], stride);
     }
     char name[32];
-    std::snprintf(name, sizeof(name), "frame_%05u.png", frameIndex);
+    std::snprintf(name, sizeof(name), "frame_%05u.png", frameIndex - firstFrame_);
     const bool ok = WritePNG(settings_.directory + name, static_cast<uint32_t>(width),
                              static_cast<uint32_t>(height), 24, flipped_.data(), 1, PngFilter::Sub);
     if (ok && settings_.frameWritten) settings_.frameWritten(frameIndex);

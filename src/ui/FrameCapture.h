@@ -25,14 +25,19 @@ public:
     bool IsEnabled() const { return settings_.enabled; }
     // The fixed-step time of frame n, in microseconds since the start.
     uint64_t FrameInstant(uint32_t frameIndex) const;
-    // Reads the window's back buffer (whatever target is bound) and writes frame n. False on
-    // failure.
+    // The frame whose instant is nearest to `microseconds`.
+    uint32_t FrameAt(uint64_t microseconds) const;
+    // Reads the window's back buffer (whatever target is bound) and writes frame n. Files are
+    // numbered from the first frame written (a capture that starts later begins at 00000).
+    // False on failure.
     bool WriteFrame(uint32_t frameIndex, int width, int height);
 
 private:
     static void ReadWindow(int width, int height, uint8_t* out);
 
     CaptureSettings settings_;
+    bool started_ = false;
+    uint32_t firstFrame_ = 0;
     std::vector<uint8_t> pixels_;
     std::vector<uint8_t> flipped_;
 };

@@ -10,7 +10,19 @@
 namespace {
 // GLUT callbacks carry no user data; there is only ever one window.
 GLUTUserInterface* g_instance = nullptr;
+
+// GLUT reports keys without a character separately; the arrows get the codes SDL gives them.
+int SpecialKeyCode(int key) {
+    switch (key) {
+        case GLUT_KEY_LEFT:
+            return KEY_LEFT;
+        case GLUT_KEY_RIGHT:
+            return KEY_RIGHT;
+        default:
+            return -1;
+    }
 }
+}  // namespace
 
 GLUTUserInterface::GLUTUserInterface(int requestedWidth, int requestedHeight)
     : UserInterfaceBase(requestedWidth, requestedHeight) {
@@ -51,6 +63,8 @@ bool GLUTUserInterface::Init(int* argc, char** argv, const char* title) {
     glutIgnoreKeyRepeat(1);
     glutKeyboardFunc(GlutKeyboard);
     glutKeyboardUpFunc(GlutKeyboardUp);
+    glutSpecialFunc(GlutSpecial);
+    glutSpecialUpFunc(GlutSpecialUp);
     glutMouseFunc(GlutMouse);
     glutMotionFunc(GlutMotion);
     glutPassiveMotionFunc(GlutPassiveMotion);
@@ -73,6 +87,8 @@ void GLUTUserInterface::Start(IAppFramework* framework) {
 }
 
 void GLUTUserInterface::SwapWindowBuffers() { glutSwapBuffers(); }
+
+void GLUTUserInterface::SetTitle(const std::string& title) { glutSetWindowTitle(title.c_str()); }
 
 void GLUTUserInterface::GlutReshape(int width, int height) {
     LOG_TRACE_CALLED("GLUTUserInterface", "GlutReshape");
@@ -101,6 +117,16 @@ void GLUTUserInterface::GlutKeyboard(unsigned char key, int x, int y) {
 
 void GLUTUserInterface::GlutKeyboardUp(unsigned char key, int x, int y) {
     if (g_instance) g_instance->HandleKeyUp(key, x, y);
+}
+
+void GLUTUserInterface::GlutSpecial(int key, int x, int y) {
+    const int code = SpecialKeyCode(key);
+    if (g_instance && code >= 0) g_instance->HandleKeyDown(static_cast<unsigned char>(code), x, y);
+}
+
+void GLUTUserInterface::GlutSpecialUp(int key, int x, int y) {
+    const int code = SpecialKeyCode(key);
+    if (g_instance && code >= 0) g_instance->HandleKeyUp(static_cast<unsigned char>(code), x, y);
 }
 
 void GLUTUserInterface::GlutMouse(int button, int state, int x, int y) {

@@ -10,6 +10,7 @@ public:
 
     bool Init(int* argc, char** argv, const char* title) override;
     void Start(IAppFramework* framework) override;
+    void SetTitle(const std::string& title) override;
 
 private:
     void SwapWindowBuffers() override;
@@ -18,6 +19,8 @@ private:
     static void GlutMainMenu(int value);
     static void GlutKeyboard(unsigned char key, int x, int y);
     static void GlutKeyboardUp(unsigned char key, int x, int y);
+    static void GlutSpecial(int key, int x, int y);
+    static void GlutSpecialUp(int key, int x, int y);
     static void GlutMouse(int button, int state, int x, int y);
     static void GlutMotion(int x, int y);
     static void GlutPassiveMotion(int x, int y);

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "render/IRenderTarget.h"
 #include "ui/FrameCapture.h"
 
 class IAppFramework;
+
+// Key codes of keys that type no character are the low byte of their SDL key symbol; the
+// GLUT front end reports the arrow keys with the same codes.
+enum : unsigned char { KEY_RIGHT = 19, KEY_LEFT = 20, KEY_ESCAPE = 27, KEY_SPACE = 32 };
 
 // A window front end: the window and its OpenGL context, input, the frame clock and the
 // main loop. It is also the default render target (16:9 aspect, frame buffer 0).
@@ -29,6 +34,14 @@ public:
     virtual void ClearWindow() = 0;
     virtual void* GetDeviceContext() = 0;
     virtual void* GetRenderingContext() = 0;
+
+    // Authoring controls (start later, pause, seek); a front end without them plays straight.
+    // HoldClock stands the clock at `microseconds` since Start; ReleaseClock lets it run on from
+    // there (a capture goes on with the frame of that instant).
+    virtual void HoldClock(uint64_t /*microseconds*/) {}
+    virtual void ReleaseClock() {}
+    virtual bool IsCapturing() const { return false; }
+    virtual void SetTitle(const std::string& /*title*/) {}
 };
 
 // How the application wants its front end: full screen means SDL; windowed means GLUT or SDL.

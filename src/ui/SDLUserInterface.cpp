@@ -100,6 +100,10 @@ bool SDLUserInterface::Init(int*, char**, const char* title) {
     return true;
 }
 
+void SDLUserInterface::SetTitle(const std::string& title) {
+    if (videoStarted_) SDL_WM_SetCaption(title.c_str(), title.c_str());
+}
+
 void SDLUserInterface::Start(IAppFramework* framework) {
     BeginLoop(framework, "SDLUserInterface");
     for (;;) {

@@ -12,6 +12,7 @@ public:
     bool Init(int* argc, char** argv, const char* title) override;
     void Start(IAppFramework* framework) override;
     void Reshape(int width, int height);
+    void SetTitle(const std::string& title) override;
 
 private:
     void SwapWindowBuffers() override;

@@ -30,9 +30,30 @@ void UserInterfaceBase::SetCapture(const CaptureSettings& settings) {
 }
 
 uint64_t UserInterfaceBase::Now() const {
+    if (clockHeld_) return startInstant_ + heldMicroseconds_;
     // While capturing, the clock stands on the current frame's fixed-step instant.
     if (capture_) return capture_->FrameInstant(captureFrame_);
     return NowMicroseconds();
+}
+
+void UserInterfaceBase::HoldClock(uint64_t microseconds) {
+    clockHeld_ = true;
+    heldMicroseconds_ = microseconds;
+    time_ = static_cast<float>(static_cast<double>(microseconds) * 0.000001);
+    lastUpdateInstant_ = Now();
+    clockMoved_ = true;
+}
+
+void UserInterfaceBase::ReleaseClock() {
+    if (!clockHeld_) return;
+    clockHeld_ = false;
+    if (capture_) {
+        captureFrame_ = capture_->FrameAt(heldMicroseconds_);
+    } else {
+        startInstant_ = NowMicroseconds() - heldMicroseconds_;
+    }
+    lastUpdateInstant_ = Now();
+    clockMoved_ = true;
 }
 
 double UserInterfaceBase::GetElapsedTime() { return static_cast<double>(Now() - startInstant_) * 0.000001; }
@@ -73,6 +94,7 @@ void UserInterfaceBase::BeginLoop(IAppFramework* framework, const char* classNam
     frameTime_ = 0.0f;
     fpsFrames_ = 0;
     captureFrame_ = 0;
+    clockHeld_ = false;
     startInstant_ = Now();
     lastUpdateInstant_ = startInstant_;
     lastFpsInstant_ = NowMicroseconds();
@@ -83,11 +105,13 @@ void UserInterfaceBase::FrameUpdate() {
     const uint64_t now = Now();
     time_ = static_cast<float>(static_cast<double>(now - startInstant_) * 0.000001);
     frameTime_ = static_cast<float>(static_cast<double>(now - lastUpdateInstant_) * 0.000001);
+    clockMoved_ = false;
     if (framework_) framework_->Update(time_, frameTime_);
     for (bool& pressed : keyPressed_) pressed = false;
     mouseMove_[0] = mouseMove_[1] = 0.0f;
     mouseDrag_[0] = mouseDrag_[1] = 0.0f;
-    lastUpdateInstant_ = now;
+    // A clock moved by the update (start later, seek) already says where the frame stands.
+    if (!clockMoved_) lastUpdateInstant_ = now;
     ++updateCount_;
     captureDue_ = true;
 }
@@ -134,7 +158,7 @@ void UserInterfaceBase::FrameRender() {
 void UserInterfaceBase::HandleKeyDown(unsigned char key, int x, int y) {
     keyDown_[key] = true;
     keyPressed_[key] = true;
-    if (key == 27) std::exit(0);
+    if (key == KEY_ESCAPE) std::exit(0);
     if (framework_) framework_->KeyPressed(key, x, y);
 }
 

@@ -44,6 +44,9 @@ public:
 
     // Offline rendering with a fixed time step (see FrameCapture). Set before Start.
     void SetCapture(const CaptureSettings& settings);
+    bool IsCapturing() const override { return capture_ != nullptr; }
+    void HoldClock(uint64_t microseconds) override;
+    void ReleaseClock() override;
 
     // Input handlers, shared by both front ends (public so tests can drive them).
     void HandleKeyDown(unsigned char key, int x, int y);
@@ -94,6 +97,10 @@ private:
     uint64_t lastFpsInstant_ = 0;
     uint64_t lastRenderInstant_ = 0;
     bool firstFrameRendered_ = false;
+    bool clockHeld_ = false;
+    uint64_t heldMicroseconds_ = 0;
+    // Set when the framework moved the clock during its update.
+    bool clockMoved_ = false;
     uint32_t updateCount_ = 0;
     uint32_t renderCount_ = 0;
     uint32_t fpsFrames_ = 0;

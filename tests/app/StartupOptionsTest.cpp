@@ -84,6 +84,12 @@ TEST(StartupOptions, EachOptionSetsWhatItNames) {
              EXPECT_TRUE(o.seedGiven);
              EXPECT_EQ(o.seed, 1234u);
          }},
+        {{"-start", "12.5", "-bar", "2", "-watch", "/validate"}, [](const StartupOptions& o) {
+             EXPECT_DOUBLE_EQ(o.startTime, 12.5);
+             EXPECT_DOUBLE_EQ(o.barLength, 2.0);
+             EXPECT_TRUE(o.watch);
+             EXPECT_TRUE(o.validate);
+         }},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.args);
@@ -108,6 +114,10 @@ TEST(StartupOptions, HelpAndErrorsEndParsingWithTheirStatus) {
         {{"-f", "b", "/d", "a"}, -1, "ERROR: Data source already defined."},
         {{"-fps", "0"}, -1, "ERROR: Invalid frame rate: 0"},
         {{"-seed", "12ab"}, -1, "ERROR: Invalid seed: 12ab"},
+        {{"-start", "-1"}, -1, "ERROR: Invalid start time: -1"},
+        {{"-start", "nan"}, -1, "ERROR: Invalid start time: nan"},
+        {{"-start", "1e9"}, -1, "ERROR: Invalid start time: 1e9"},
+        {{"-bar", "0"}, -1, "ERROR: Invalid bar length: 0"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.args);
@@ -116,6 +126,16 @@ TEST(StartupOptions, HelpAndErrorsEndParsingWithTheirStatus) {
         EXPECT_EQ(p.console.rfind(c.firstLine + "\n", 0), 0u) << p.console;
         // Errors are followed by the usage text too.
         EXPECT_NE(p.console.find("-volume X      Sets master volume"), std::string::npos) << c.firstLine;
+    }
+}
+
+TEST(StartupOptions, HelpListsOurOptionsAfterTheOriginalLines) {
+    const std::string help = Parse({"-help"}).console;
+    const size_t original = help.find("-volume X      Sets master volume in range [0..100]. (Default=80).\n\n");
+    ASSERT_NE(original, std::string::npos) << help;
+    for (const char* option : {"\n-capture DIR ", "\n-start T ", "\n-bar S ", "\n-watch ", "\n-validate "}) {
+        EXPECT_GT(help.find(option), original) << option;
+        EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }
 

@@ -1,0 +1,199 @@
+// The tools for show authors, run on the real program: starting later, validating, live
+// reloading.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "E2ETestSupport.h"
+#include "support/Files.h"
+
+namespace {
+
+const std::string kRepositoryData = std::string(TATAMIX_SOURCE_DIR) + "/data";
+
+// A data folder holding the repository's show files (linked) and a script of the test's own.
+class ShowCopy {
+public:
+    explicit ShowCopy(const std::string& script) {
+        m_dir.Write("data/script.xml", script);
+        DIR* dir = opendir(kRepositoryData.c_str());
+        while (dirent* entry = dir ? readdir(dir) : nullptr) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == ".." || name == "script.xml") continue;
+            const std::string link = m_dir.Path() + "/data/" + name;
+            if (symlink((kRepositoryData + "/" + name).c_str(), link.c_str()) != 0) std::perror("symlink");
+        }
+        if (dir) closedir(dir);
+    }
+    const std::string& Path() const { return m_dir.Path(); }
+    ProcessResult Run(std::vector<std::string> args, double timeout = 300.0) const {
+        args.insert(args.begin(), {TatamixBinary(), "-d", "data"});
+        return RunProcess(args, m_dir.Path(), timeout);
+    }
+
+private:
+    TempDir m_dir;
+};
+
+// The shipped script with the demo's end moved (children are cut to it).
+std::string ShippedScriptEndingAt(const std::string& end) {
+    std::string script = ReadFile(kRepositoryData + "/script.xml");
+    const size_t demo = script.find("<demo");
+    const size_t close = script.find('>', demo);
+    const size_t attribute = script.find(" end=\"", demo);
+    if (demo == std::string::npos || attribute == std::string::npos || attribute > close) return std::string();
+    const size_t value = attribute + 6;
+    return script.replace(value, script.find('"', value) - value, end);
+}
+
+std::vector<int16_t> ReadSound(const std::string& path) {
+    SF_INFO info{};
+    std::vector<int16_t> samples;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file || info.frames > 600 * 44100) return samples;
+    samples.resize(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    return samples;
+}
+
+TEST(AuthoringE2E, StartLaterCapturesTheSameFramesAndSoundAsACaptureFromZero) {
+    const std::string script = ShippedScriptEndingAt("13.05");
+    ASSERT_FALSE(script.empty());
+    ShowCopy show(script);
+    const std::vector<std::string> capture = {"-fps", "10", "-res", "320x180", "-seed", "1"};
+    std::vector<std::string> full = {"-capture", "full"}, part = {"-capture", "part", "-start", "12.5"};
+    full.insert(full.end(), capture.begin(), capture.end());
+    part.insert(part.end(), capture.begin(), capture.end());
+
+    ProcessResult fromZero = show.Run(full);
+    ASSERT_EQ(fromZero.exitCode, 0) << fromZero.output;
+    ASSERT_EQ(CountFrames(show.Path() + "/full"), 131);
+    // The progress line, here as log lines (no terminal), ends with the last frame.
+    EXPECT_NE(fromZero.output.find("Frame 131 of 131 (100.0%)"), std::string::npos) << fromZero.output;
+
+    ProcessResult later = show.Run(part);
+    ASSERT_EQ(later.exitCode, 0) << later.output;
+    EXPECT_NE(later.output.find("* Stepping to 12.500 s.."), std::string::npos);
+    EXPECT_NE(later.output.find("Frame 6 of 6 (100.0%)"), std::string::npos) << later.output;
+    ASSERT_EQ(CountFrames(show.Path() + "/part"), 6);  // 12.5 .. 13.0
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(ReadFile(FramePath(show.Path() + "/full", 125 + i)) ==
+                    ReadFile(FramePath(show.Path() + "/part", i)))
+            << "frame " << 125 + i;
+    }
+    const std::vector<int16_t> all = ReadSound(show.Path() + "/full/audio.wav");
+    const std::vector<int16_t> stretch = ReadSound(show.Path() + "/part/audio.wav");
+    ASSERT_EQ(stretch.size(), 6u * 4410 * 2);
+    ASSERT_EQ(all.size(), 131u * 4410 * 2);
+    EXPECT_TRUE(std::equal(stretch.begin(), stretch.end(), all.begin() + 125 * 4410 * 2));
+    // The stretch is music, not silence.
+    int loud = 0;
+    for (int16_t s : stretch) loud += std::abs(s) > 1000;
+    EXPECT_GT(loud, 1000);
+}
+
+TEST(AuthoringE2E, ValidateFindsEveryProblemWithItsLineAndPassesTheShippedShow) {
+    TempDir dir;
+    ProcessResult shipped = RunProcess({TatamixBinary(), "-d", kRepositoryData, "-validate"}, dir.Path(), 300);
+    EXPECT_EQ(shipped.exitCode, 0) << shipped.output;
+    EXPECT_NE(shipped.output.find("Validation passed: script.xml and "), std::string::npos) << shipped.output;
+
+    // A bad reference, a missing texture and a shader that does not compile.
+    dir.Write("data/script.xml",
+              "<demo end=\"10\">\n"
+              "  <texture id=\"glow\" src=\"textures/glow.png\"/>\n"
+              "  <texture id=\"gone\" src=\"textures/missing.png\"/>\n"
+              "  <sprite id=\"s\" tex_id=\"*glow.tex_id\" pos=\"*nowhere.out\"/>\n"
+              "</demo>\n");
+    for (const char* shader : {"Sprite.vert", "Sprite.frag"}) {
+        std::string text = ReadFile(kRepositoryData + "/GLSL/Special/" + shader);
+        if (std::string(shader) == "Sprite.frag") text.insert(text.find('\n') + 1, "this is not glsl;\n");
+        dir.Write(std::string("data/GLSL/Special/") + shader, text);
+    }
+    ASSERT_EQ(symlink((kRepositoryData + "/textures").c_str(), (dir.Path() + "/data/textures").c_str()), 0);
+    ProcessResult broken = RunProcess({TatamixBinary(), "-d", "data", "-validate"}, dir.Path(), 120);
+    EXPECT_EQ(broken.exitCode, 2) << broken.output;
+    EXPECT_NE(broken.output.find("\nscript.xml:3: src: file not found: textures/missing.png\n"), std::string::npos)
+        << broken.output;
+    EXPECT_NE(broken.output.find("\nscript.xml:4: ScriptObject::AssignValue(): Reference object not found: "
+                                 "\"*nowhere.out\"\n"),
+              std::string::npos)
+        << broken.output;
+    EXPECT_NE(broken.output.find("\nGLSL/Special/Sprite.frag:2: error: "), std::string::npos) << broken.output;
+    EXPECT_NE(broken.output.find("Validation found "), std::string::npos);
+    // Nothing was played.
+    EXPECT_EQ(broken.output.find("* Running.."), std::string::npos);
+}
+
+TEST(AuthoringE2E, WatchPicksUpEditedScriptsAndShadersAndSurvivesBrokenOnes) {
+    TempDir dir;
+    auto script = [&](const std::string& marker, const std::string& more) {
+        dir.Write("data/script.xml", "<demo end=\"120\">\n<effect_null id=\"bg\" clear_color=\"0.2,0,0,1\"/>\n"
+                                     "<sprite id=\"s\" size=\"0.2,0.2\"/>\n<part id=\"" +
+                                         marker + "\"><event id=\"debug\" start=\"0\"/></part>\n" + more +
+                                         "</demo>\n");
+    };
+    const std::string vertex = ReadFile(kRepositoryData + "/GLSL/Special/Sprite.vert");
+    const std::string fragment = ReadFile(kRepositoryData + "/GLSL/Special/Sprite.frag");
+    dir.Write("data/GLSL/Special/Sprite.vert", vertex);
+    dir.Write("data/GLSL/Special/Sprite.frag", fragment);
+    script("version_one", "");
+    RunningProcess show({TatamixBinary(), "-d", "data", "-watch", "-res", "160x90"}, dir.Path());
+    size_t at = show.WaitFor("\"version_one\" (part)", 0, 60);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    // The sprite's shaders are in use (and watched) once it has started.
+    show.ReadFor(1.0);
+
+    script("version_two", "");
+    at = show.WaitFor("\"version_two\" (part)", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+
+    dir.Write("data/GLSL/Special/Sprite.frag", fragment + "// edited\n");
+    at = show.WaitFor("* Reloaded GLSL/Special/Sprite.frag..", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+
+    // Broken edits: logged with their file and line, the previous version keeps running.
+    std::string broken = fragment;
+    broken.insert(broken.find('\n') + 1, "this is not glsl;\n");
+    dir.Write("data/GLSL/Special/Sprite.frag", broken);
+    at = show.WaitFor("GLSL/Special/Sprite.frag:2: error: ", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    at = show.WaitFor("* The previous version of GLSL/Special/Sprite.frag keeps running..", at, 10);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    // Fixed again: back in place, and the script edits below build on it.
+    dir.Write("data/GLSL/Special/Sprite.frag", fragment);
+    at = show.WaitFor("* Reloaded GLSL/Special/Sprite.frag..", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+
+    dir.Write("data/script.xml", "<demo end=\"120\">\n<part id=\"unclosed\">\n</demo>\n");
+    at = show.WaitFor("script.xml:3: ", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    at = show.WaitFor("* The previous version of script.xml keeps running..", at, 10);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+
+    // A fatal script error while stepping the new version: the version before comes back.
+    script("version_three", "<sprite id=\"bad\" pos=\"*nowhere.out\"/>\n");
+    at = show.WaitFor("script.xml:5: fatal script error at 0.000 s", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    at = show.WaitFor("* The previous version of script.xml comes back..", at, 10);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    at = show.WaitFor("\"version_two\" (part)", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+
+    // Still running, and a good edit after all that is picked up as before.
+    show.ReadFor(0.5);
+    EXPECT_TRUE(show.IsRunning()) << show.Output();
+    script("version_four", "");
+    at = show.WaitFor("\"version_four\" (part)", at, 30);
+    ASSERT_NE(at, std::string::npos) << show.Output();
+    EXPECT_TRUE(show.IsRunning());
+    show.Stop();
+}
+
+}  // namespace
