@@ -17,6 +17,7 @@
 #include "app/StartupOptions.h"
 #include "base/Log.h"
 #include "io/Loader.h"
+#include "io/VideoEncoder.h"
 #include "render/IRenderer.h"
 #include "scene/GeomEngine.h"
 #include "script/DemoFramework.h"
@@ -36,6 +37,7 @@ StartupOptions g_options;
 FILE* g_debugLogFile = nullptr;
 ShowPlayer* g_player = nullptr;
 std::unique_ptr<CaptureProgress> g_progress;
+std::unique_ptr<VideoEncoder> g_video;
 
 void OpenDebugLog(int argc, char** argv) {
     if (!IsDebugLogRequested(argc, argv)) return;
@@ -75,6 +77,22 @@ CaptureSettings MakeCaptureSettings() {
         AudioBackend_MixOfflineTo(static_cast<uint64_t>(std::floor((frameIndex + 1.0) * 44100.0 / fps)));
         if (g_progress) g_progress->FrameWritten(frameIndex);
     };
+    if (g_options.captureVideo) {
+        g_video = std::make_unique<VideoEncoder>();
+        capture.frameSink = [fps](const uint8_t* pixels, int width, int height) {
+            static int openWidth = 0, openHeight = 0;
+            if (!g_video->IsOpen()) {
+                if (!g_video->Open(g_options.captureDirectory, width, height, fps)) return false;
+                openWidth = width;
+                openHeight = height;
+            }
+            if (width != openWidth || height != openHeight) {
+                LogMessage(LOG_ERROR, "The window size changed while capturing to a video.");
+                return false;
+            }
+            return g_video->WriteFrame(pixels);
+        };
+    }
     return capture;
 }
 
@@ -161,6 +179,15 @@ void onexitCallback() {
     DestroyGeomEngine();
     LogMessage(LOG_INFO, "* Destroying sound engine..");
     DestroySoundEngine();
+    // The sound is complete once the engine is gone: the video can be finished.
+    bool videoFailed = false;
+    if (g_video) {
+        if (g_video->IsOpen()) {
+            LogMessage(LOG_INFO, "* Finishing video " + g_options.captureDirectory + "..");
+            videoFailed = !g_video->Close();
+        }
+        g_video.reset();
+    }
     g_progress.reset();
     LogMessage(LOG_INFO, "* Destroying renderer..");
     DestroyRenderer();
@@ -193,7 +220,7 @@ void onexitCallback() {
     }
     // The show ran, but the file asked for was not written: say so in the exit status.
     // (exit() may not be called again from an exit handler.)
-    if (packingFailed) {
+    if (packingFailed || videoFailed) {
         std::fflush(nullptr);
         _exit(1);
     }
@@ -224,7 +251,12 @@ int RunApplication(int argc, char** argv) {
 
     InitLoader();
     if (g_options.validate) return RunValidation();
-    if (g_options.capture && !Loader::CreatePath(g_options.captureDirectory)) {
+    if (g_options.captureVideo && VideoEncoder::FindProgram("ffmpeg").empty()) {
+        LogMessage(LOG_ERROR, "Capturing to a video needs ffmpeg, which is not on the PATH: install it (Debian: "
+                              "apt-get install ffmpeg) or capture to a directory of PNG frames.");
+        return 1;
+    }
+    if (g_options.capture && !g_options.captureVideo && !Loader::CreatePath(g_options.captureDirectory)) {
         LogMessage(LOG_ERROR, "Creating capture directory failed: ", g_options.captureDirectory);
         return 1;
     }
@@ -253,7 +285,12 @@ int RunApplication(int argc, char** argv) {
     }
 
     LogMessage(LOG_TRACE, "* Initializing sound engine..");
-    if (g_options.capture) AudioBackend_SetOffline((g_options.captureDirectory + "audio.wav").c_str());
+    if (g_options.captureVideo) {
+        AudioBackend_SetOffline("");
+        AudioBackend_SetOfflineSink([](const int16_t* samples, int frames) { g_video->WriteSound(samples, frames); });
+    } else if (g_options.capture) {
+        AudioBackend_SetOffline((g_options.captureDirectory + "audio.wav").c_str());
+    }
     if (!CreateSoundEngine()->Init(g_options.masterVolume)) {
         LogMessage(LOG_ERROR, "Initializing sound system failed.");
         return 1;

@@ -37,6 +37,7 @@ void PrintUsage() {
         "",
         "Capture parameters:",
         "-capture DIR   Render offline: DIR/frame_00000.png, ... and the sound as DIR/audio.wav.",
+        "-capture F.mp4 Render offline straight to a video (.mp4 or .mkv) through ffmpeg.",
         "-fps N         Frame rate of -capture, and the step of -start and seeking (Default=60).",
         "-seed N        Seed the random generator with N, so that runs repeat exactly.",
         "",

@@ -38,7 +38,16 @@ bool ReadSeconds(const char* text, double minimum, double maximum, double* secon
     return true;
 }
 
+bool EndsWith(const std::string& text, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return text.size() > n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
 }  // namespace
+
+bool IsVideoTarget(const std::string& target) {
+    return EndsWith(target, ".mp4") || EndsWith(target, ".mkv");
+}
 
 bool IsDebugLogRequested(int argc, char** argv) {
     return argc >= 2 && (std::strcmp(argv[1], "-debug") == 0 || std::strcmp(argv[1], "/debug") == 0);
@@ -100,7 +109,8 @@ OptionsResult ParseStartupOptions(int argc, char** argv, StartupOptions& o) {
         } else if (Is(arg, "capture")) {
             if (!hasNext) break;
             o.capture = true;
-            o.captureDirectory = WithTrailingSlash(argv[++i]);
+            o.captureVideo = IsVideoTarget(argv[++i]);
+            o.captureDirectory = o.captureVideo ? argv[i] : WithTrailingSlash(argv[i]);
         } else if (Is(arg, "fps")) {
             if (!hasNext) break;
             float fps = 0.0f;

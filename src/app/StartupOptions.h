@@ -26,6 +26,9 @@ struct StartupOptions {
     float captureFps = 60.0f;
     bool seedGiven = false;
     uint32_t seed = 0;
+    // "-capture FILE.mp4" / ".mkv": frames and sound go to ffmpeg; captureDirectory is then the
+    // video file's path.
+    bool captureVideo = false;
 
     // Authoring: "-start T", "-bar S", "-watch", "-validate".
     double startTime = 0.0;
@@ -47,6 +50,9 @@ OptionsResult ParseStartupOptions(int argc, char** argv, StartupOptions& options
 // With no data source given: "demo.dat" in the working directory when it can be opened,
 // else the directory "data/".
 void ApplyDataSourceDefault(StartupOptions& options);
+
+// True for a capture target that names a video file (".mp4" or ".mkv").
+bool IsVideoTarget(const std::string& target);
 
 // True when argv[1] asks for the debug log.
 bool IsDebugLogRequested(int argc, char** argv);

@@ -18,6 +18,7 @@ struct BackendState {
     int driver = 0;
     bool offline = false;
     std::string offlinePath;
+    std::function<void(const int16_t*, int)> offlineSink;
     float spectrum[AudioMixer::kSpectrumLength] = {};
 };
 
@@ -83,7 +84,7 @@ bool FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
     }
     s.mixer.reset(new AudioMixer(maxSoftwareChannels));
     s.output.reset(new AudioOutput(s.mixer.get()));
-    bool opened = s.offline ? s.output->OpenOffline(s.offlinePath)
+    bool opened = s.offline ? s.output->OpenOffline(s.offlinePath, s.offlineSink)
                             : s.output->OpenRealTime(s.outputType != FSOUND_OUTPUT_NOSOUND);
     if (!opened) {
         s.output.reset();
@@ -256,6 +257,10 @@ bool FSOUND_IsPlaying(int channel) {
 void AudioBackend_SetOffline(const char* wavPath) {
     State().offline = wavPath != nullptr;
     State().offlinePath = wavPath ? wavPath : "";
+}
+
+void AudioBackend_SetOfflineSink(std::function<void(const int16_t* samples, int frames)> sink) {
+    State().offlineSink = std::move(sink);
 }
 
 void AudioBackend_MixOfflineTo(uint64_t totalSampleFrames) {

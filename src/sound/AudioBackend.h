@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "sound/AudioMixer.h"
 
@@ -101,6 +102,9 @@ bool FSOUND_IsPlaying(int channel);
 // (finalised by FSOUND_Close). An empty path mixes without writing; null returns to
 // real-time output.
 void AudioBackend_SetOffline(const char* wavPath);
+// Offline capture into a sink (interleaved stereo 16-bit frames) instead of a file; call
+// before FSOUND_Init, after AudioBackend_SetOffline. An empty function goes back to the file.
+void AudioBackend_SetOfflineSink(std::function<void(const int16_t* samples, int frames)> sink);
 // Mixes until totalSampleFrames frames have been produced since FSOUND_Init.
 void AudioBackend_MixOfflineTo(uint64_t totalSampleFrames);
 // Offline: frames mixed before this one are mixed but not written.

@@ -71,9 +71,10 @@ void AudioOutput::SilentLoop() {
     }
 }
 
-bool AudioOutput::OpenOffline(const std::string& wavPath) {
+bool AudioOutput::OpenOffline(const std::string& wavPath, OfflineSink sink) {
     Close();
-    if (!wavPath.empty()) {
+    m_sink = std::move(sink);
+    if (!wavPath.empty() && !m_sink) {
         SF_INFO info = {};
         info.samplerate = 44100;
         info.channels = 2;
@@ -98,6 +99,7 @@ bool AudioOutput::MixOfflineTo(uint64_t totalFrames) {
         // Frame boundaries of the capture are where calls start, so a write start that is one
         // never splits a block.
         const bool write = m_offlineFrames >= m_writeStart;
+        if (write && m_sink) m_sink(buffer.data(), frames);
         if (write && m_wav && sf_writef_short(m_wav, buffer.data(), frames) != frames) {
             LogMessage(LOG_ERROR, "Writing audio capture file failed.");
             sf_close(m_wav);
@@ -119,5 +121,6 @@ void AudioOutput::Close() {
     }
     if (m_wav) sf_close(m_wav);
     m_wav = nullptr;
+    m_sink = nullptr;
     m_mode = MODE_CLOSED;
 }

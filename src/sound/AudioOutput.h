@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -23,8 +24,11 @@ public:
 
     // Device (or its silent fallback) when useDevice, else the silent thread.
     bool OpenRealTime(bool useDevice);
-    // An empty path mixes offline without writing a file.
-    bool OpenOffline(const std::string& wavPath);
+    // Where offline samples go instead of a file: interleaved stereo 16-bit frames.
+    using OfflineSink = std::function<void(const int16_t* samples, int frames)>;
+
+    // An empty path mixes offline without writing a file (or into the sink when one is given).
+    bool OpenOffline(const std::string& wavPath, OfflineSink sink = OfflineSink());
     // Frames mixed before this one are not written (a capture that starts later).
     void SetOfflineWriteStart(uint64_t frame) { m_writeStart = frame; }
     void Close();
@@ -45,4 +49,5 @@ private:
     SNDFILE* m_wav = nullptr;
     uint64_t m_offlineFrames = 0;
     uint64_t m_writeStart = 0;
+    OfflineSink m_sink;
 };

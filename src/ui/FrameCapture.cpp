@@ -70,10 +70,15 @@ bool FrameCapture::WriteFrame(uint32_t frameIndex, int width, int height) {
         std::memcpy(&flipped_[static_cast<size_t>(y) * stride],
                     &pixels_[static_cast<size_t>(height - 1 - y) * stride], stride);
     }
-    char name[32];
-    std::snprintf(name, sizeof(name), "frame_%05u.png", frameIndex - firstFrame_);
-    const bool ok = WritePNG(settings_.directory + name, static_cast<uint32_t>(width),
-                             static_cast<uint32_t>(height), 24, flipped_.data(), 1, PngFilter::Sub);
+    bool ok = false;
+    if (settings_.frameSink) {
+        ok = settings_.frameSink(flipped_.data(), width, height);
+    } else {
+        char name[32];
+        std::snprintf(name, sizeof(name), "frame_%05u.png", frameIndex - firstFrame_);
+        ok = WritePNG(settings_.directory + name, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 24,
+                      flipped_.data(), 1, PngFilter::Sub);
+    }
     if (ok && settings_.frameWritten) settings_.frameWritten(frameIndex);
     return ok;
 }

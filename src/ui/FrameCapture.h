@@ -16,6 +16,8 @@ struct CaptureSettings {
     // Takes the place of reading the window and writing DIR/frame_NNNNN.png when set (another
     // output, or a test without a window); called with the window's context current.
     std::function<bool(uint32_t frameIndex, int width, int height)> writeFrame;
+    // When set, frames go here (24-bit rows top to bottom) instead of PNG files.
+    std::function<bool(const uint8_t* pixels, int width, int height)> frameSink;
 };
 
 class FrameCapture {

@@ -1,5 +1,5 @@
 // The tools for show authors, run on the real program: starting later, validating, live
-// reloading.
+// reloading and capturing straight to a video.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -194,6 +194,33 @@ TEST(AuthoringE2E, WatchPicksUpEditedScriptsAndShadersAndSurvivesBrokenOnes) {
     ASSERT_NE(at, std::string::npos) << show.Output();
     EXPECT_TRUE(show.IsRunning());
     show.Stop();
+}
+
+TEST(AuthoringE2E, CaptureToAVideoGoesThroughFfmpegAndSaysSoWhenItIsMissing) {
+    ShowDirectory show(
+        "<demo end=\"1.0\"><effect_null clear_color=\"0,0.5,1,1\"/>"
+        "<audio_stream id=\"music\" src=\"music/tatamix.ogg\"/><event id=\"Play\" target=\"music\" start=\"0\"/>"
+        "</demo>");
+    ProcessResult r = show.Run({"-capture", "show.mp4", "-fps", "10", "-res", "160x90"});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("Frame 11 of 11 (100.0%)"), std::string::npos) << r.output;
+    EXPECT_EQ(CountFrames(show.Path()), 0);  // no PNGs on the way
+    ProcessResult probe = RunProcess({"/usr/bin/ffprobe", "-v", "error", "-count_frames", "-show_entries",
+                                      "stream=codec_type,nb_read_frames,width,height", "-of", "csv=p=0",
+                                      "show.mp4"},
+                                     show.Path(), 60);
+    ASSERT_EQ(probe.exitCode, 0) << probe.output;
+    EXPECT_NE(probe.output.find("video,160,90,11"), std::string::npos) << probe.output;
+    EXPECT_NE(probe.output.find("audio"), std::string::npos) << probe.output;
+
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", "/nonexistent", 1);
+    ProcessResult missing = show.Run({"-capture", "again.mkv", "-fps", "10", "-res", "160x90"});
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("ERROR: Capturing to a video needs ffmpeg, which is not on the PATH"),
+              std::string::npos)
+        << missing.output;
 }
 
 }  // namespace

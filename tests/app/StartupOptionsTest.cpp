@@ -84,6 +84,12 @@ TEST(StartupOptions, EachOptionSetsWhatItNames) {
              EXPECT_TRUE(o.seedGiven);
              EXPECT_EQ(o.seed, 1234u);
          }},
+        // A video target is a file, not a directory.
+        {{"-capture", "show.mp4"}, [](const StartupOptions& o) {
+             EXPECT_TRUE(o.captureVideo);
+             EXPECT_EQ(o.captureDirectory, "show.mp4");
+         }},
+        {{"-capture", "out.mkv/"}, [](const StartupOptions& o) { EXPECT_FALSE(o.captureVideo); }},
         {{"-start", "12.5", "-bar", "2", "-watch", "/validate"}, [](const StartupOptions& o) {
              EXPECT_DOUBLE_EQ(o.startTime, 12.5);
              EXPECT_DOUBLE_EQ(o.barLength, 2.0);
@@ -133,7 +139,7 @@ TEST(StartupOptions, HelpListsOurOptionsAfterTheOriginalLines) {
     const std::string help = Parse({"-help"}).console;
     const size_t original = help.find("-volume X      Sets master volume in range [0..100]. (Default=80).\n\n");
     ASSERT_NE(original, std::string::npos) << help;
-    for (const char* option : {"\n-capture DIR ", "\n-start T ", "\n-bar S ", "\n-watch ", "\n-validate "}) {
+    for (const char* option : {"\n-capture DIR ", "\n-capture F.mp4 ", "\n-start T ", "\n-bar S ", "\n-watch ", "\n-validate "}) {
         EXPECT_GT(help.find(option), original) << option;
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
