@@ -206,6 +206,7 @@ void ShowPlayer::JumpTo(double target, float time, float dt, bool fresh) {
                                        : ToMicroseconds(target);
     const uint64_t current = ToMicroseconds(time);
     LogMessage(LOG_INFO, "* Stepping to " + Seconds(static_cast<double>(arrival) * 0.000001) + " s..");
+    const uint64_t began = NowMicroseconds();
 
     if (!m_capture) AudioBackend_SetPaused(true);
     // The steps: from 0 when the target lies before the current frame, else the current frame
@@ -249,6 +250,8 @@ void ShowPlayer::JumpTo(double target, float time, float dt, bool fresh) {
     if (!m_paused) m_ui->ReleaseClock();
     if (!m_capture && !m_paused) AudioBackend_SetPaused(false);
     m_framework->Update(ClockSeconds(arrival), stepDt);
+    LogMessage(LOG_INFO, "* Reached " + Seconds(static_cast<double>(arrival) * 0.000001) + " s in " +
+                              Seconds(static_cast<double>(NowMicroseconds() - began) * 0.000001) + " s.");
 }
 
 void ShowPlayer::UpdateTitle() {
