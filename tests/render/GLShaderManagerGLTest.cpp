@@ -91,3 +91,67 @@ TEST_F(GLShaderManagerTest, CompilerMessagesEndTheProcess) {
         },
         ::testing::ExitedWithCode(255), "ERROR: GLShaderManager: Loading shader source failed: GLSL/nothere.frag");
 }
+
+// Live reloading: a program keeps its id and uniform values across a new source; a broken
+// source changes nothing and says where it is broken; going back to a text the driver has
+// compiled before (answered from its cache) must still count as good.
+TEST_F(GLShaderManagerTest, ReloadingInPlaceKeepsProgramsAndSurvivesBrokenSources) {
+    Loader* loader = m_data.GetLoader();
+    const char* kTinted = "#version 120\nuniform vec4 tint;\nvoid main() { gl_FragColor = tint; }\n";
+    const char* kHalfTinted = "#version 120\nuniform vec4 tint;\nvoid main() { gl_FragColor = tint * 0.5; }\n";
+    m_data.WriteText("GLSL/tint.frag", kTinted);
+    const uint32_t program = m_renderer->LoadProgram(loader, "GLSL/a.vert", "GLSL/tint.frag");
+    ASSERT_NE(program, 0u);
+    glUseProgram(program);
+    glUniform4f(glGetUniformLocation(program, "tint"), 0.0f, 1.0f, 0.0f, 1.0f);
+    glUseProgram(0);
+    auto drawn = [&] {
+        m_renderer->SetViewport(std::array<float, 2>{0, 0}.data(), std::array<float, 2>{1, 1}.data());
+        m_renderer->Clear(CLEAR_COLOR_ALL | CLEAR_DEPTH);
+        m_renderer->UseProgram(program);
+        m_renderer->DrawScreenQuad(0);
+        m_renderer->UseProgram(0);
+        uint8_t px[4];
+        ReadPixel(128, 128, px);
+        return static_cast<int>(px[1]);
+    };
+    ASSERT_EQ(drawn(), 255);
+
+    std::vector<std::string> problems;
+    m_data.WriteText("GLSL/tint.frag", kHalfTinted);
+    EXPECT_TRUE(Shaders()->ReloadShader(loader, "GLSL/tint.frag", &problems));
+    EXPECT_TRUE(problems.empty());
+    EXPECT_NEAR(drawn(), 128, 1);  // same id, uniform value kept
+
+    m_data.WriteText("GLSL/tint.frag", "#version 120\nuniform vec4 tint;\nvoid main() { gl_FragColor = oops; }\n");
+    EXPECT_FALSE(Shaders()->ReloadShader(loader, "GLSL/tint.frag", &problems));
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(problems[0].rfind("GLSL/tint.frag:3: error: ", 0), 0u) << problems[0];
+    EXPECT_NEAR(drawn(), 128, 1);  // still the last good version
+
+    for (const char* text : {kTinted, kHalfTinted}) {
+        problems.clear();
+        m_data.WriteText("GLSL/tint.frag", text);
+        EXPECT_TRUE(Shaders()->ReloadShader(loader, "GLSL/tint.frag", &problems)) << problems.size();
+    }
+    EXPECT_NEAR(drawn(), 128, 1);
+    EXPECT_FALSE(Shaders()->ReloadShader(loader, "GLSL/unused.frag", &problems));  // not in use
+    m_renderer->FreeProgram(program);
+}
+
+TEST(GLShaderManagerLog, DriverMessagesBecomeFileAndLine) {
+    const struct {
+        const char* log;
+        const char* line;
+    } cases[] = {
+        {"0:12(5): error: `x' undeclared\n", "a.frag:12: error: `x' undeclared"},  // Mesa
+        {"0(7) : error C0000: syntax error\n", "a.frag:7: error C0000: syntax error"},  // NVIDIA
+        {"ERROR: 0:3: 'y' : undeclared identifier\n", "a.frag:3: 'y' : undeclared identifier"},
+        {"link failed somewhere\n\n", "a.frag: link failed somewhere"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> lines = GLShaderManager::FormatLog("a.frag", c.log);
+        ASSERT_EQ(lines.size(), 1u) << c.log;
+        EXPECT_EQ(lines[0], c.line);
+    }
+}
