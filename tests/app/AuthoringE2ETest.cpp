@@ -196,6 +196,28 @@ TEST(AuthoringE2E, WatchPicksUpEditedScriptsAndShadersAndSurvivesBrokenOnes) {
     show.Stop();
 }
 
+// The keys as a window gets them (the arrows come through GLUT's special-key path): Space
+// pauses, Left and Right seek by bars while paused, and the title follows the script time.
+TEST(AuthoringE2E, KeysInTheWindowPauseAndSeekAndTheTitleFollows) {
+    if (RunProcess({"/bin/sh", "-c", "command -v xdotool"}, "", 10).exitCode != 0) GTEST_SKIP() << "no xdotool";
+    ShowDirectory show("<demo end=\"60\"/>");
+    // Paused before 4.8 s, two bars back land on 0 wherever it stood; one bar on is 1.92 s.
+    const std::string script =
+        "'" + TatamixBinary() +
+        "' -d data -res 160x90 > show.log 2>&1 & pid=$!; "
+        "for i in $(seq 1 200); do wid=$(xdotool search --name '^TATAMIX\\+' 2>/dev/null | head -n 1); "
+        "[ -n \"$wid\" ] && break; sleep 0.1; done; "
+        "for k in space Left Left Right; do xdotool key --window \"$wid\" $k; sleep 0.3; done; "
+        "echo \"title=$(xdotool getwindowname \"$wid\")\"; "
+        "xdotool key --window \"$wid\" Escape 2>/dev/null; wait $pid; echo \"status=$?\"";
+    ProcessResult r = RunProcess({"/bin/sh", "-c", script}, show.Path(), 90);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_NE(r.output.find("status=0"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("title=TATAMIX+ - 1.9 s (paused)\n"), std::string::npos) << r.output;
+    const std::string log = show.Dir().Read("show.log");
+    EXPECT_TRUE(InOrder(log, {"* Paused..", "* Stepping to 0.000 s..", "* Stepping to 1.920 s.."})) << log;
+}
+
 TEST(AuthoringE2E, CaptureToAVideoGoesThroughFfmpegAndSaysSoWhenItIsMissing) {
     ShowDirectory show(
         "<demo end=\"1.0\"><effect_null clear_color=\"0,0.5,1,1\"/>"
