@@ -257,8 +257,11 @@ int RunApplication(int argc, char** argv) {
                               "apt-get install ffmpeg) or capture to a directory of PNG frames.");
         return 1;
     }
-    if (g_options.capture && !g_options.captureVideo && !Loader::CreatePath(g_options.captureDirectory)) {
-        LogMessage(LOG_ERROR, "Creating capture directory failed: ", g_options.captureDirectory);
+    // A video's folder is made as a frame directory is.
+    std::string captureFolder = g_options.captureDirectory;
+    if (g_options.captureVideo) captureFolder.erase(captureFolder.rfind('/') + 1);  // npos + 1 == 0
+    if (g_options.capture && !captureFolder.empty() && !Loader::CreatePath(captureFolder)) {
+        LogMessage(LOG_ERROR, "Creating capture directory failed: ", captureFolder);
         return 1;
     }
 

@@ -223,13 +223,14 @@ TEST(AuthoringE2E, CaptureToAVideoGoesThroughFfmpegAndSaysSoWhenItIsMissing) {
         "<demo end=\"1.0\"><effect_null clear_color=\"0,0.5,1,1\"/>"
         "<audio_stream id=\"music\" src=\"music/tatamix.ogg\"/><event id=\"Play\" target=\"music\" start=\"0\"/>"
         "</demo>");
-    ProcessResult r = show.Run({"-capture", "show.mp4", "-fps", "10", "-res", "160x90"});
+    // The video's folder is made as a frame directory would be.
+    ProcessResult r = show.Run({"-capture", "out/show.mp4", "-fps", "10", "-res", "160x90"});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("Frame 11 of 11 (100.0%)"), std::string::npos) << r.output;
-    EXPECT_EQ(CountFrames(show.Path()), 0);  // no PNGs on the way
+    EXPECT_EQ(CountFrames(show.Path() + "/out"), 0);  // no PNGs on the way
     ProcessResult probe = RunProcess({"/usr/bin/ffprobe", "-v", "error", "-count_frames", "-show_entries",
                                       "stream=codec_type,nb_read_frames,width,height", "-of", "csv=p=0",
-                                      "show.mp4"},
+                                      "out/show.mp4"},
                                      show.Path(), 60);
     ASSERT_EQ(probe.exitCode, 0) << probe.output;
     EXPECT_NE(probe.output.find("video,160,90,11"), std::string::npos) << probe.output;
