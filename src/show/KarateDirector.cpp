@@ -25,6 +25,15 @@ float Bars(int n, int first) {
     return static_cast<float>((RandomNext() % n) + first) * KarateDirector::kBar;
 }
 
+// How far this frame lies past the bar line the last frame step crossed; 0 when it crossed
+// none. Timers that run out are set again from that bar line, not from the frame, so that the
+// cuts stay on the music's grid whatever the frame rate (frames land after the bar line, and
+// timers set from them would fall behind by up to a frame at every cut).
+float SinceBarLine(float time, float dt) {
+    const float since = time - std::floor(time / KarateDirector::kBar) * KarateDirector::kBar;
+    return since <= dt + 1e-4f ? since : 0.0f;
+}
+
 }  // namespace
 
 KarateDirector::KarateDirector(Listener* listener) : m_listener(listener) {}
@@ -33,11 +42,12 @@ void KarateDirector::DrawIntensityTargets() {
     for (float& target : m_intensityTarget) target = Rand01() < 0.5f ? Rand01() * 0.7f + 0.3f : 0.0f;
 }
 
-void KarateDirector::Update(int stage, float dt, IUserInterface* input) {
+void KarateDirector::Update(int stage, float time, float dt, IUserInterface* input) {
+    const float sinceBar = SinceBarLine(time, dt);
     // 1. Cuts, never so late that the scene timer would leave a stub of a shot.
     m_cutTimer -= dt;
     if (m_cutTimer < 0.0f) {
-        m_cutTimer = Bars(8, 4);
+        m_cutTimer = Bars(8, 4) - sinceBar;
         if (m_sceneTimer - m_cutTimer < kShortestShot) m_cutTimer = m_sceneTimer;
         m_cameraChoice = RandomNext();
         ++m_shotNumber;
@@ -45,12 +55,12 @@ void KarateDirector::Update(int stage, float dt, IUserInterface* input) {
     // 2. The hardware table's lights.
     m_lightTimer -= dt;
     if (m_lightTimer < 0.0f) {
-        m_lightTimer = Bars(4, 2);
+        m_lightTimer = Bars(4, 2) - sinceBar;
         DrawIntensityTargets();
     }
     // 3.
     m_sceneTimer -= dt;
-    HandleKeys(stage, input);
+    HandleKeys(stage, sinceBar, input);
     // 7. The intro holds the hardware scene.
     if (stage == 1) {
         m_karateShown = false;
@@ -63,7 +73,7 @@ void KarateDirector::Update(int stage, float dt, IUserInterface* input) {
     if (m_timeOfDay < 0.0f) m_timeOfDay += 24.0f;
 }
 
-void KarateDirector::FlipScene() {
+void KarateDirector::FlipScene(float sinceBar) {
     m_karateShown = !m_karateShown;
     m_timeMultiplier = Rand01() * 4.0f;
     m_timeOfDay = Rand01() * 24.0f;
@@ -74,17 +84,17 @@ void KarateDirector::FlipScene() {
         ++m_switchCount;
         m_timeMultiplier = 1.0f;
         m_timeOfDay = 6.0f;
-        m_cutTimer = 7.68f;
-        m_sceneTimer = 30.72f;
+        m_cutTimer = 7.68f - sinceBar;
+        m_sceneTimer = 30.72f - sinceBar;
     } else {
-        m_cutTimer = Bars(8, 4);
-        m_sceneTimer = Bars(8, 8);
+        m_cutTimer = Bars(8, 4) - sinceBar;
+        m_sceneTimer = Bars(8, 8) - sinceBar;
         if (Rand01() < 0.3f) {
             // Now and then the golden hours: late afternoon or early morning, slowly.
             m_timeOfDay = Rand01() >= 0.5f ? 16.0f + Rand01() : 4.0f + Rand01();
             m_timeMultiplier = Rand01() * 1.5f;
         }
-        m_lightTimer = Bars(4, 2);
+        m_lightTimer = Bars(4, 2) - sinceBar;
         DrawIntensityTargets();
         for (int i = 0; i < kIntensityCount; ++i) m_intensity[i] = m_intensityTarget[i];
     }
@@ -95,9 +105,9 @@ void KarateDirector::FlipScene() {
     }
 }
 
-void KarateDirector::HandleKeys(int stage, IUserInterface* input) {
+void KarateDirector::HandleKeys(int stage, float sinceBar, IUserInterface* input) {
     // 4. While the user flies the camera only "m" flips (the timer would pull the scene away).
-    if (stage == 2 && (Pressed(input, 'm', 'M') || (!m_userCamera && m_sceneTimer < 0.0f))) FlipScene();
+    if (stage == 2 && (Pressed(input, 'm', 'M') || (!m_userCamera && m_sceneTimer < 0.0f))) FlipScene(sinceBar);
     // 5.
     if (Pressed(input, 'k', 'K') && m_listener) m_listener->SetupFights(false);
     // 6.
@@ -156,9 +166,14 @@ int KarateDirector::UpdateScreen(int stage, float time, bool showLoader, int scr
         }
         return m_screen;
     }
-    float p = std::fmod(time, kBar);
-    if (p < 0.0f) p += kBar;
-    if (!m_loading && p < kLoaderSpan) m_loading = true;
+    // A new bar starts the loader even when the frames are too far apart to land in its first
+    // 0.48 s (a capture at a low frame rate would otherwise never change the picture).
+    const float bar = std::floor(time / kBar);
+    const float p = time - bar * kBar;
+    if (bar != m_screenBar) {
+        m_screenBar = bar;
+        m_loading = true;
+    }
     if (m_loading) {
         if (p < kLoaderSpan) {
             m_screen = RandomNext() % kLoaderCount;

@@ -37,9 +37,9 @@ public:
     explicit KarateDirector(Listener* listener = nullptr);
     void SetListener(Listener* listener) { m_listener = listener; }
 
-    // Update steps 1 to 7 for one frame (input may be null: no keys). Also advances the time of
-    // day and eases the light intensities.
-    void Update(int stage, float dt, IUserInterface* input);
+    // Update steps 1 to 7 for one frame at show time `time` (input may be null: no keys). Also
+    // advances the time of day and eases the light intensities.
+    void Update(int stage, float time, float dt, IUserInterface* input);
     // The TV screen image index (0..44) for this frame of the hardware scene. time: show seconds.
     int UpdateScreen(int stage, float time, bool showLoader, int screenIdx);
 
@@ -65,11 +65,12 @@ public:
     const float* GetIntensities() const { return m_intensity; }
     const float* GetIntensityTargets() const { return m_intensityTarget; }
 
-    // The flip of step 4, as "m" or the scene timer triggers it.
-    void FlipScene();
+    // The flip of step 4, as "m" or the scene timer triggers it; sinceBar is how far this frame
+    // lies past the bar line it follows (0 when no bar line was just crossed).
+    void FlipScene(float sinceBar = 0.0f);
 
 private:
-    void HandleKeys(int stage, IUserInterface* input);
+    void HandleKeys(int stage, float sinceBar, IUserInterface* input);
     void DrawIntensityTargets();
 
     Listener* m_listener;
@@ -91,6 +92,7 @@ private:
     float m_intensity[kIntensityCount] = {};
     float m_intensityTarget[kIntensityCount] = {};
     bool m_loading = false;
+    float m_screenBar = -1.0f;
     int m_screen = kBootScreen;
     int m_warnedScreenIdx = 0;
     bool m_screenWarned = false;
