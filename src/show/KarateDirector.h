@@ -81,9 +81,10 @@ private:
     bool m_debugInfo = false;
     bool m_userCamera = false;
     bool m_karateShown = true;
-    float m_cutTimer = 0.0f;
-    float m_sceneTimer = 0.0f;
-    float m_lightTimer = 0.0f;
+    // Run out at the start, so that the show's first frame already cuts and flips.
+    float m_cutTimer = -1.0f;
+    float m_sceneTimer = -1.0f;
+    float m_lightTimer = -1.0f;
     float m_timeMultiplier = 1.0f;
     float m_timeOfDay = 12.0f;
     int m_switchCount = 0;
