@@ -13,6 +13,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectString.h"
 #include "script/ScriptValueUtil.h"
+#include "show/EffectKarate.h"
 #include "show/EffectScene.h"
 #include "show/EffectSprite.h"
 #include "sound/ISoundEngine.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     framework.RegisterObjectType("effect_null", EffectNull::Create);
     framework.RegisterObjectType("sprite", EffectSprite::Create);
     framework.RegisterObjectType("effect_scene", EffectScene::Create);
+    framework.RegisterObjectType("effect_karate", EffectKarate::Create);
     for (int i = 1; i < argc; ++i) {
         ObjectFactory factory = framework.FindObjectFactory(argv[i]);
         if (!factory) {
