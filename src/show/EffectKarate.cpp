@@ -357,7 +357,11 @@ bool EffectKarate::InitMatrixScene() {
         }
         char name[16];
         std::snprintf(name, sizeof name, "Cord%02d", i + 1);
-        m_cords.push_back(new CordNode(m_matrixScene, name, start, end, kCords[i].lengthFactor));
+        auto* cord = new CordNode(m_matrixScene, name, start, end, kCords[i].lengthFactor);
+        // Cables between two devices lie on the table top (y = 0); the two from the wall socket
+        // fall over the table's edge and hang free.
+        if (std::string(kCords[i].start) != "Cord03_start") cord->SetRestHeight(0.0f);
+        m_cords.push_back(cord);
     }
 
     LogMessage(LOG_INFO, "Create shadow maps..");
