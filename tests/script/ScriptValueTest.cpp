@@ -33,7 +33,9 @@ std::unique_ptr<ScriptObject> Value(const std::string& type, const std::string& 
         {"vector4", make((ScriptObjectVector4*)nullptr)}, {"color3", make((ScriptObjectColor3*)nullptr)},
         {"color4", make((ScriptObjectColor4*)nullptr)}};
     std::unique_ptr<ScriptObject> value(kTypes.at(type)());
-    if (!text.empty()) EXPECT_TRUE(value->ParseValue(text)) << type << " " << text;
+    if (!text.empty()) {
+        EXPECT_TRUE(value->ParseValue(text)) << type << " " << text;
+    }
     return value;
 }
 
