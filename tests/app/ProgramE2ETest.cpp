@@ -110,7 +110,8 @@ TEST(ProgramE2E, BadInputEndsWithItsMessageAndStatus) {
         {"corrupt image and huge target",
          "<demo end=\"0.1\"><texture id=\"j\" src=\"bad.jpg\"/>"
          "<render_target id=\"rt\" width=\"100000\" height=\"64\"/></demo>",
-         {},
+         // A captured frame 0 is at time 0 however slowly the machine starts.
+         {"-capture", "frames", "-fps", "10"},
          0,
          "ERROR: Bitmap: Error reading JPEG image.\n",
          [&](const ShowDirectory& show) { show.Dir().Write("data/bad.jpg", jpeg); }},
