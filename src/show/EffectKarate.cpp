@@ -34,6 +34,7 @@
 #include "script/ScriptObjectInteger.h"
 #include "script/ScriptObjectRenderTarget.h"
 #include "script/ScriptObjectString.h"
+#include "script/ScriptValidation.h"
 #include "show/CordNode.h"
 #include "show/FightPlacements.h"
 #include "show/KarateFight.h"
@@ -867,4 +868,13 @@ void EffectKarate::Render() {
     RenderScenes(m_time);
     Composite();
     RenderOverlay();
+}
+
+void EffectKarate::Validate(ScriptValidation& validation) {
+    ScriptObjectEffect::Validate(validation);
+    // An empty name is allowed: that half of the show is left out with a warning.
+    if (!m_srcKarate->GetValue().empty())
+        validation.File(ScriptValidation::FILE_LIGHTWAVE, m_srcKarate->GetValue(), "src_karate");
+    if (!m_srcMatrix->GetValue().empty())
+        validation.File(ScriptValidation::FILE_LIGHTWAVE, m_srcMatrix->GetValue(), "src_matrix");
 }

@@ -61,6 +61,8 @@ public:
     // screen.
     void PreRender() override {}
     void Render() override;
+    // -validate: the two LightWave scenes, when given, are read with every object they name.
+    void Validate(ScriptValidation& validation) override;
 
     // LWSurfaceHandler: TV screens get their technique here; everything else is declined.
     std::shared_ptr<RenderTechnique> InitSurface(LWSurface& surface) override;

@@ -104,12 +104,13 @@ TEST(AuthoringE2E, ValidateFindsEveryProblemWithItsLineAndPassesTheShippedShow) 
     EXPECT_EQ(shipped.exitCode, 0) << shipped.output;
     EXPECT_NE(shipped.output.find("Validation passed: script.xml and "), std::string::npos) << shipped.output;
 
-    // A bad reference, a missing texture and a shader that does not compile.
+    // A bad reference, a missing texture, a shader that does not compile and a missing scene.
     dir.Write("data/script.xml",
               "<demo end=\"10\">\n"
               "  <texture id=\"glow\" src=\"textures/glow.png\"/>\n"
               "  <texture id=\"gone\" src=\"textures/missing.png\"/>\n"
               "  <sprite id=\"s\" tex_id=\"*glow.tex_id\" pos=\"*nowhere.out\"/>\n"
+              "  <effect_karate id=\"k\" auto_start=\"false\" src_karate=\"scenes/missing.lws\"/>\n"
               "</demo>\n");
     for (const char* shader : {"Sprite.vert", "Sprite.frag"}) {
         std::string text = ReadFile(kRepositoryData + "/GLSL/Special/" + shader);
@@ -126,6 +127,9 @@ TEST(AuthoringE2E, ValidateFindsEveryProblemWithItsLineAndPassesTheShippedShow) 
               std::string::npos)
         << broken.output;
     EXPECT_NE(broken.output.find("\nGLSL/Special/Sprite.frag:2: error: "), std::string::npos) << broken.output;
+    // A type's own files, as it names them.
+    EXPECT_NE(broken.output.find("\nscript.xml:5: src_karate: file not found: scenes/missing.lws\n"), std::string::npos)
+        << broken.output;
     EXPECT_NE(broken.output.find("Validation found "), std::string::npos);
     // Nothing was played.
     EXPECT_EQ(broken.output.find("* Running.."), std::string::npos);
