@@ -13,7 +13,7 @@ DISPLAY_WRAP = $(if $(DISPLAY),,$(if $(shell command -v xvfb-run),$(XVFB)))
 # What playing needs; `make build` and `make test` build everything (tests, benchmarks).
 RUN_TARGETS := tatamix tatamix-assetgen
 
-.PHONY: all deps configure build build-run data run test dist capture validate bench fuzz clean
+.PHONY: all deps configure build build-run data run test dist capture validate bench fuzz sanitize clean
 
 all: build
 
@@ -65,6 +65,10 @@ bench: build
 
 fuzz:
 	bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The tests and a 30-second show excerpt under AddressSanitizer + UndefinedBehaviorSanitizer.
+sanitize: data
+	bash scripts/sanitize.sh
 
 clean:
 	rm -rf $(BUILD)
