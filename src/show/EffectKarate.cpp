@@ -832,7 +832,9 @@ void EffectKarate::Composite() {
 void EffectKarate::RenderOverlay() {
     IRenderer* renderer = ::GetRenderer();
     renderer->ResetState();
-    renderer->SetBlend(true, BLEND_ONE, BLEND_ONE);
+    // Added on top of the picture, weighted by the glyphs' coverage: the font is white with its
+    // glyphs in alpha, so (one, one) would add white blocks instead of letters.
+    renderer->SetBlend(true, BLEND_SRC_ALPHA, BLEND_ONE);
     renderer->SetLighting(false);
     renderer->SetWriteMask(CLEAR_COLOR_ALL);
     renderer->SetCulling(false, FACE_BACK);

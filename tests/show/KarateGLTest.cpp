@@ -25,6 +25,13 @@ namespace {
 
 const int kWidth = 256, kHeight = 144;
 
+// The fake window with one key that reads as pressed in this frame.
+class KeyWindow : public FakeUserInterface {
+public:
+    bool WasKeyPressed(unsigned char key) override { return key == pressed; }
+    unsigned char pressed = 0;
+};
+
 class KarateGL : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -88,7 +95,7 @@ protected:
 
     TempDir m_dir;
     Loader m_loader;
-    FakeUserInterface m_window;
+    KeyWindow m_window;
     std::unique_ptr<LogCapture> m_log;
     IRenderer* m_renderer = nullptr;
     std::unique_ptr<DemoFramework> m_framework;
@@ -201,4 +208,24 @@ TEST_F(KarateGL, FightersStandOnTheStageInTheirGiColour) {
         for (int i = 0; i < fight->GetFighterCount(); ++i) fight->GetFighter(i)->SetReplaceColors(black, black);
     frame = Draw();
     EXPECT_LT(VioletFighters(frame, camera, &fightersInView), close);
+}
+
+// The statistics overlay ("0") writes readable text over the picture: letters, not the white
+// blocks of the font's cells.
+TEST_F(KarateGL, DebugInfoOverlayWritesLetters) {
+    RunUntil(1.0f, [] { return false; });
+    m_window.pressed = '0';
+    m_framework->Update(m_time, 1.0f / 30.0f);
+    m_window.pressed = 0;
+    ASSERT_TRUE(m_effect->GetDirector().IsDebugInfoEnabled());
+    const std::vector<uint8_t> frame = Draw();
+    // The first line, "FPS=...", in the top-left corner (rows counted from the bottom).
+    int white = 0, pixels = 0;
+    for (int y = kHeight - 4; y < kHeight; ++y)
+        for (int x = 1; x < 20; ++x, ++pixels) {
+            const uint8_t* p = &frame[(static_cast<size_t>(y) * kWidth + x) * 4];
+            white += p[0] > 230 && p[1] > 230 && p[2] > 230;
+        }
+    EXPECT_GT(white, pixels / 20) << "no text";
+    EXPECT_LT(white, pixels * 2 / 3) << "blocks instead of letters";
 }
