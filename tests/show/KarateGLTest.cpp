@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Random.h"
 #include "io/Loader.h"
 #include "render/GLTestContext.h"
 #include "scene/CameraNode.h"
@@ -53,7 +52,8 @@ protected:
         m_renderer = CreateRenderer();
         ASSERT_TRUE(m_renderer->Init(&m_window));
         CreateGeomEngine();
-        RandomSeed(4);
+        // The framework seeds the generator from the clock at Init unless told otherwise.
+        DemoFramework::SetRandomSeedOverride(true, 4);
         m_framework = std::make_unique<DemoFramework>("script.xml");
         m_framework->RegisterObjectType("effect_karate", EffectKarate::Create);
         ASSERT_TRUE(m_framework->Init());
@@ -62,6 +62,7 @@ protected:
     }
     void TearDown() override {
         m_framework.reset();
+        DemoFramework::SetRandomSeedOverride(false, 0);
         DestroyGeomEngine();
         if (GetRenderer()) DestroyRenderer();
         SetUserInterface(nullptr);
