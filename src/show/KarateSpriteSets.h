@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "show/FighterFrames.h"
 #include "show/GeomBlockSprite.h"
 
 class RT_Karateka;
@@ -12,11 +13,11 @@ class RT_Karateka;
 // RT_Karateka.
 class KarateSpriteSets {
 public:
-    static constexpr int kFighterFrameCount = 78;
+    static constexpr int kFighterFrameCount = FighterFrames::kCount;
     static constexpr int kRefereeFrameCount = 26;
     // Frame names in frame-number order: "textures/karate/<name>.png" and
     // "textures/karate/collision/<name>.png".
-    static const char* const kFighterFrames[kFighterFrameCount];
+    static constexpr const auto& kFighterFrames = FighterFrames::kNames;
 
     KarateSpriteSets();
     ~KarateSpriteSets();

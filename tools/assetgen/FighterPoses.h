@@ -1,11 +1,12 @@
 #pragma once
 
 #include "SpriteRig.h"
+#include "show/FighterFrames.h"
 
 // The fighter's 78 sprite frames in the order the fight plays them by index, posed on the rig.
 namespace FighterPoses {
 
-constexpr int kFrameCount = 78;
+constexpr int kFrameCount = FighterFrames::kCount;
 
 const char* FrameName(int frame);
 Pose FramePose(int frame);
