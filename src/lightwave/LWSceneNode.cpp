@@ -15,7 +15,6 @@
 namespace {
 
 constexpr float kDegrees = 3.14159265358979f / 180.0f;
-constexpr float kHalfPi = 1.57079632679f;
 
 }  // namespace
 
