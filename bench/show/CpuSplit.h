@@ -53,16 +53,16 @@ public:
         event.sigev_signo = SIGPROF;
         event._sigev_un._tid = m_mainTid;
         if (timer_create(clock, &event, &m_timer) != 0) return false;
-        itimerspec spec {};
-        spec.it_interval.tv_nsec = intervalMicroseconds * 1000;
-        spec.it_value = spec.it_interval;
+        itimerspec period {};
+        period.it_interval.tv_nsec = intervalMicroseconds * 1000;
+        period.it_value = period.it_interval;
         m_intervalSeconds = static_cast<double>(intervalMicroseconds) * 1e-6;
-        return timer_settime(m_timer, 0, &spec, nullptr) == 0;
+        return timer_settime(m_timer, 0, &period, nullptr) == 0;
     }
 
     void Stop() {
-        itimerspec spec {};
-        timer_settime(m_timer, 0, &spec, nullptr);
+        itimerspec period {};
+        timer_settime(m_timer, 0, &period, nullptr);
         timer_delete(m_timer);
     }
 

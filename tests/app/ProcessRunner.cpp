@@ -22,14 +22,12 @@ double Seconds() {
     return ts.tv_sec + ts.tv_nsec * 1e-9;
 }
 
-}  // namespace
-
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                         double timeoutSeconds) {
-    ProcessResult result;
+// Starts argv[0] on the tests' private display with its standard output and error on one pipe;
+// returns the child's pid (-1 when it could not start) and the pipe's reading end in *output.
+pid_t StartChild(const std::vector<std::string>& argv, const std::string& workingDirectory, int* output) {
     const std::string& display = PrivateDisplay();
     int fds[2];
-    if (pipe(fds) != 0) return result;
+    if (pipe(fds) != 0) return -1;
     const pid_t pid = fork();
     if (pid == 0) {
         if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
@@ -45,10 +43,26 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
         _exit(127);
     }
     close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return -1;
+    }
+    *output = fds[0];
+    return pid;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                         double timeoutSeconds) {
+    ProcessResult result;
+    int fd = -1;
+    const pid_t pid = StartChild(argv, workingDirectory, &fd);
+    if (pid < 0) return result;
     const double deadline = Seconds() + timeoutSeconds;
     char buffer[4096];
     for (;;) {
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         const int remainingMs = static_cast<int>((deadline - Seconds()) * 1000.0);
         if (remainingMs <= 0) {
             result.timedOut = true;
@@ -56,7 +70,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
             break;
         }
         if (poll(&p, 1, remainingMs) > 0) {
-            const ssize_t n = read(fds[0], buffer, sizeof(buffer));
+            const ssize_t n = read(fd, buffer, sizeof(buffer));
             if (n <= 0) break;
             // A runaway child must not take the test's memory with it: keep the first part.
             if (result.output.size() < kMaxOutput) {
@@ -65,7 +79,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
             }
         }
     }
-    close(fds[0]);
+    close(fd);
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status))
@@ -81,26 +95,11 @@ std::string TatamixBinary() {
 }
 
 RunningProcess::RunningProcess(const std::vector<std::string>& argv, const std::string& workingDirectory) {
-    const std::string& display = PrivateDisplay();
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-        dup2(fds[1], 1);
-        dup2(fds[1], 2);
-        close(fds[0]);
-        close(fds[1]);
-        if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) _exit(126);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(fds[1]);
+    int fd = -1;
+    const pid_t pid = StartChild(argv, workingDirectory, &fd);
+    if (pid < 0) return;
     m_pid = pid;
-    m_fd = fds[0];
+    m_fd = fd;
 }
 
 RunningProcess::~RunningProcess() {
